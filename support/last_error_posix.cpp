@@ -1,0 +1,12 @@
+#include "support/last_error.h"
+
+namespace TAVQ {
+
+namespace {
+thread_local std::uint32_t lastError = 0;
+}
+
+std::uint32_t GetLastErrorValue() { return lastError; }
+void SetLastErrorValue(std::uint32_t value) { lastError = value; }
+
+}  // namespace TAVQ

@@ -1,0 +1,10 @@
+#include "support/last_error.h"
+
+#include <windows.h>
+
+namespace TAVQ {
+
+std::uint32_t GetLastErrorValue() { return ::GetLastError(); }
+void SetLastErrorValue(std::uint32_t value) { ::SetLastError(value); }
+
+}  // namespace TAVQ

@@ -1,0 +1,29 @@
+// Text and encoding utilities.
+#pragma once
+
+#include <string>
+
+#include "support/types.h"
+
+namespace TAVQ {
+
+// Wide text in the narrow (ANSI) code page: UTF-8 off Windows. Characters the code
+// page cannot represent (lone surrogates) become '?'.
+std::string ToNarrow(const WString& text);
+
+// Narrow text of the platform code page to wide; invalid sequences become U+FFFD.
+WString FromNarrow(const std::string& text);
+
+// RFC 4648 Base64 with padding and no line breaks.
+WString ToBase64(const ByteArray& bytes);
+
+// Two upper-case hexadecimal digits per byte, high nibble first.
+WString ToHexString(const ByteArray& bytes);
+
+// length / 2 bytes; an odd last character is ignored; no character is rejected.
+ByteArray FromHexString(const WString& text);
+
+// Upper-cases in place and returns the same string.
+WString& ToUpper(WString& text);
+
+}  // namespace TAVQ
