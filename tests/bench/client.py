@@ -141,6 +141,13 @@ class CardTestCase:
         self.addCleanup(bench, "remove", "--slot", str(slot))
         return bench("reader", "--slot", str(slot)).stdout.strip()
 
+    @classmethod
+    def insert_for_class(cls, *options, slot=0):
+        """insert() for all tests of a class that only read the card."""
+        bench("insert", "--slot", str(slot), *options)
+        cls.addClassCleanup(bench, "remove", "--slot", str(slot))
+        return bench("reader", "--slot", str(slot)).stdout.strip()
+
     def terminal(self, reader):
         terminal = Terminal(reader)
         self.addCleanup(terminal.close)
