@@ -73,8 +73,13 @@ HRESULT GetDate(TAVQ::DateTime field, TAVQ::OleDate* result) {
 HRESULT PutDate(TAVQ::DateTime& field, TAVQ::OleDate value) {
   TAVQ::SystemTime systemTime;
   if (!TAVQ::VariantTimeToSystemTime(value, systemTime)) return E_FAIL;
+  // Kept as the universal value the client wrote, so that the calendar day it names
+  // is the one encoded back to the card in every time zone (a local copy would move
+  // it to the day before west of Greenwich). Reading it back gives the same DATE.
+  std::uint64_t fileTime = 0;
+  if (!TAVQ::SystemTimeToFileTime(systemTime, fileTime)) return E_FAIL;
   try {
-    field = TAVQ::DateTime::FromSystemTime(systemTime);
+    field = TAVQ::DateTime::FromFileTimeUtc(static_cast<std::int64_t>(fileTime));
   } catch (const TAVQ::Exception&) {
     return E_FAIL;
   }
