@@ -3,7 +3,7 @@ records them."""
 import unittest
 
 from cardfiles import parse_block
-from client import AIDS, CardTestCase, apdu_log
+from client import AIDS, CardTestCase, apdu_log, bench
 
 APP1 = AIDS[1]
 
@@ -144,6 +144,10 @@ class SecondSlotTests(CardTestCase, unittest.TestCase):
         self.assertEqual(first.select_application(1)[1], 0x9000)
         self.assertEqual(second.select_application(7)[1], 0x9000)
         self.assertEqual(len(apdu_log(1)), 4)  # SELECT, 61xx, GET RESPONSE, answer
+        bench("log", "--slot", "1", "--clear")
+        self.assertEqual(apdu_log(1), [])
+        self.assertEqual(second.select_file(0x0D01)[1], 0x9000)
+        self.assertEqual(apdu_log(1)[0], "> 00A40000020D01")
 
 
 if __name__ == "__main__":

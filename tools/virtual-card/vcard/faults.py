@@ -72,11 +72,11 @@ SWITCHES = {
 }
 
 
-def parse(specs):
+def parse(switches):
     """['name', 'name=value', ...] -> {name: value}."""
     faults = {}
-    for spec in specs:
-        name, has_value, text = spec.partition("=")
+    for switch in switches:
+        name, has_value, text = switch.partition("=")
         if name not in SWITCHES:
             raise FaultError(f"unknown fault '{name}' (known: {', '.join(sorted(SWITCHES))})")
         parser, default = SWITCHES[name]
