@@ -2,6 +2,7 @@
 
 #include <openssl/core_names.h>
 
+#include "card/card_application.h"
 #include "card/public_key_file.h"
 #include "support/exception.h"
 
@@ -12,6 +13,10 @@ namespace {
 // DER prefix of a PKCS#1 v1.5 DigestInfo for SHA-1; the 20 digest bytes follow.
 const ByteArray kSha1DigestInfoPrefix = {0x30, 0x21, 0x30, 0x09, 0x06, 0x05, 0x2B, 0x0E,
                                          0x03, 0x02, 0x1A, 0x05, 0x00, 0x04, 0x14};
+
+// The card's RSA signature algorithm and its private key for active authentication.
+constexpr std::uint8_t kSignatureAlgorithm = 0x02;
+constexpr std::uint16_t kPrivateKeyReference = 0x0D08;
 
 [[noreturn]] void ThrowInvalidKey() {
   ERR_clear_error();
@@ -77,4 +82,13 @@ bool RsaSignatureVerifier::Verify(const ByteArray& challenge, const ByteArray& s
       EVP_DigestVerifyFinal(verifyContext_.get(), signature.data(), signature.size());
   ERR_clear_error();
   return result == 1;
+}
+
+ByteArray RsaSignatureVerifier::SignOnCard(SmartCardIO::CardChannel& channel, const CardApplication& application,
+                                           const ByteArray& challenge) {
+  if (!signingDigest_.IsInitialized()) throw CardException(u"Message digest not initialized");
+  const ByteArray data = SigningData(challenge);
+  application.SelectApplication(channel);
+  application.SetSignatureKey(channel, kSignatureAlgorithm, kPrivateKeyReference);
+  return application.ComputeSignature(channel, data);
 }

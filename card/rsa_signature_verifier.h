@@ -7,7 +7,9 @@
 #include "support/types.h"
 
 class CardApplication;
+namespace SmartCardIO {
 class CardChannel;
+}
 
 class RsaSignatureVerifier {
  public:
@@ -19,7 +21,7 @@ class RsaSignatureVerifier {
 
   // Has the card sign the challenge with its private key 0x0D08 and returns the
   // signature. The channel must be connected, inside a transaction.
-  TAVQ::ByteArray SignOnCard(CardChannel& channel, const CardApplication& application,
+  TAVQ::ByteArray SignOnCard(SmartCardIO::CardChannel& channel, const CardApplication& application,
                              const TAVQ::ByteArray& challenge);
 
   // True when signature is the card's signature of challenge under the key in

@@ -15,7 +15,9 @@
 #include "support/types.h"
 
 class CardApplication;
+namespace SmartCardIO {
 class CardChannel;
+}
 
 // Block IDs: the card's elementary-file identifiers, also the tags of the blocks.
 namespace ZKBlock {
@@ -34,7 +36,7 @@ class ZKCard {
   // raises on any failure (PCSCWin32Exception, AppletException, CardException).
   ZKCard(const TAVQ::WString& readerName, std::uint16_t cardId);
   // The same over a channel that is not yet connected (tests, attached readers).
-  ZKCard(std::unique_ptr<CardChannel> channel, std::uint16_t cardId);
+  ZKCard(std::unique_ptr<SmartCardIO::CardChannel> channel, std::uint16_t cardId);
   ~ZKCard();
   ZKCard(const ZKCard&) = delete;
   ZKCard& operator=(const ZKCard&) = delete;
@@ -63,7 +65,7 @@ class ZKCard {
  private:
   void Initialize(std::uint16_t cardId);
 
-  std::unique_ptr<CardChannel> channel_;
+  std::unique_ptr<SmartCardIO::CardChannel> channel_;
   const CardApplication* application_ = nullptr;
   std::uint16_t cardId_ = 0;
   BlockCache cache_;
