@@ -2,6 +2,8 @@
 
 #include <openssl/core_names.h>
 
+#include <new>
+
 #include "card/card_application.h"
 #include "card/public_key_file.h"
 #include "support/exception.h"

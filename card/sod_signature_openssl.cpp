@@ -1,6 +1,7 @@
 // SOD signature check and SHA-256 through OpenSSL libcrypto.
 #include <openssl/pkcs7.h>
 
+#include <new>
 #include <utility>
 
 #include "card/openssl_handles.h"
