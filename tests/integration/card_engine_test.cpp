@@ -1,0 +1,188 @@
+// The card engine against the virtual card through the real pcscd, over T=0 and T=1.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "card/zk_card.h"
+#include "card_bench_test.h"
+#include "model/document_data_block.h"
+#include "support/exception.h"
+#include "support/text.h"
+
+using testing::HasSubstr;
+using testing::StartsWith;
+
+namespace {
+
+constexpr std::uint16_t kDataBlocks[] = {0x0D01, 0x0D02, 0x0D03, 0x0D04};
+
+std::string MessageOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const TAVQ::Exception& e) {
+    return TAVQ::ToNarrow(e.message);
+  }
+  return "no exception";
+}
+
+class CardEngineTest : public testing::TestWithParam<const char*> {
+ protected:
+  void Insert(const std::vector<std::string>& faults = {}, const std::string& cardId = "1") {
+    Bench::Insert(GetParam(), cardId, faults);
+    inserted_ = true;
+  }
+  void Remove() {
+    Bench::Remove();
+    inserted_ = false;
+  }
+  void TearDown() override {
+    if (inserted_) Bench::Remove();
+  }
+  std::unique_ptr<ZKCard> Open(std::uint16_t cardId = 1) {
+    return std::make_unique<ZKCard>(Bench::Reader(), cardId);
+  }
+
+  bool inserted_ = false;
+};
+
+TEST_P(CardEngineTest, OpensBothCardApplications) {
+  Insert({}, "1");
+  EXPECT_EQ(Open(1)->CardId(), 1);
+  Remove();
+  Insert({}, "7");
+  EXPECT_EQ(Open(7)->CardId(), 7);
+  // The card of application 7 holds no document for card ID 1.
+  EXPECT_THROW(Open(1), TAVQ::Exception);
+}
+
+TEST_P(CardEngineTest, ReadsAndVerifiesAllFourBlocksWithOneSigner) {
+  Insert();
+  auto card = Open();
+  std::vector<TAVQ::ByteArray> signers;
+  for (std::uint16_t block : kDataBlocks) {
+    const TAVQ::ByteArray bytes = card->ReadBlockBytes(block);
+    ASSERT_GE(bytes.size(), 4u);
+    EXPECT_EQ(bytes[0] | bytes[1] << 8, block);
+    EXPECT_EQ(static_cast<std::size_t>(bytes[2] | bytes[3] << 8), bytes.size() - 4);
+    const Certificate signer = card->VerifyBlock(block);
+    ASSERT_FALSE(signer.IsEmpty());
+    signers.push_back(signer.GetEncoded());
+  }
+  EXPECT_EQ(signers[0], signers[1]);
+  EXPECT_EQ(signers[0], signers[2]);
+  EXPECT_EQ(signers[0], signers[3]);
+
+  ZK::DocumentDataBlock document;
+  document.Decode(card->ReadBlockBytes(0x0D01));
+  EXPECT_EQ(document.ChipSerialNumber().GetValue(), u"1A2B3C4D5E6F7081");
+}
+
+TEST_P(CardEngineTest, SecondReadOfABlockDoesNotReachTheCard) {
+  Insert();
+  auto card = Open();
+  const TAVQ::ByteArray first = card->ReadBlockBytes(0x0D02);
+  const std::size_t commands = Bench::Commands().size();
+  EXPECT_EQ(card->ReadBlockBytes(0x0D02), first);
+  EXPECT_EQ(Bench::Commands().size(), commands);
+}
+
+TEST_P(CardEngineTest, OriginCheckPasses) {
+  Insert();
+  auto card = Open();
+  EXPECT_EQ(card->ReadChipSerialNumber(), u"1A2B3C4D5E6F7081");
+  EXPECT_NO_THROW(card->CheckOrigin());
+}
+
+TEST_P(CardEngineTest, OriginCheckPassesForApplication7) {
+  Insert({}, "7");
+  EXPECT_NO_THROW(Open(7)->CheckOrigin());
+}
+
+TEST_P(CardEngineTest, TamperedBlockFailsItsHash) {
+  Insert({"tamper-block=0D02"});
+  auto card = Open();
+  EXPECT_EQ(MessageOf([&] { card->VerifyBlock(0x0D02); }),
+            "Hash of block with ID 0xD02 does not match the hash in corresponding SOD block");
+  EXPECT_NO_THROW(card->VerifyBlock(0x0D01));
+}
+
+TEST_P(CardEngineTest, BadSodSignatureIsReported) {
+  Insert({"bad-sod-signature"});
+  auto card = Open();
+  EXPECT_EQ(MessageOf([&] { card->VerifyBlock(0x0D01); }), "PKCS7 structure has invalid signature");
+}
+
+TEST_P(CardEngineTest, SodMissingFromTheHeaderIsReported) {
+  Insert({"sod-not-present"});
+  auto card = Open();
+  EXPECT_EQ(MessageOf([&] { card->VerifyBlock(0x0D01); }),
+            "Card block with ID 3333 is not declared as present in the card");
+}
+
+TEST_P(CardEngineTest, ChipSerialMismatchIsReported) {
+  Insert({"chip-serial-mismatch"});
+  auto card = Open();
+  const std::string message = MessageOf([&] { card->CheckOrigin(); });
+  EXPECT_THAT(message, StartsWith("Chip serial number ("));
+  EXPECT_THAT(message, HasSubstr(") is not equal to chip serial number written in document block ("));
+  EXPECT_THAT(message, testing::EndsWith(")."));
+}
+
+TEST_P(CardEngineTest, ForeignActiveAuthenticationAnswersAreRefused) {
+  for (const char* fault : {"bad-aa-signature", "wrong-aa-key"}) {
+    Insert({fault});
+    auto card = Open();
+    EXPECT_EQ(MessageOf([&] { card->CheckOrigin(); }), "Active authentication error") << fault;
+    Remove();
+  }
+}
+
+TEST_P(CardEngineTest, FramingFaultsAreReported) {
+  Insert({"header-tag-mismatch=0D01"});
+  EXPECT_THAT(MessageOf([&] { Open()->ReadBlockBytes(0x0D01); }),
+              testing::EndsWith("in read data block is different from required value 0xD01"));
+  Remove();
+  Insert({"tiny-ef=0D01"});
+  EXPECT_EQ(MessageOf([&] { Open()->ReadBlockBytes(0x0D01); }),
+            "Card's elementary file with id 0xD01 has too small size");
+  Remove();
+  Insert({"length-overflow=0D01"});
+  EXPECT_THAT(MessageOf([&] { Open()->ReadBlockBytes(0x0D01); }), StartsWith("Trying to read "));
+}
+
+TEST_P(CardEngineTest, CardResetByAnotherClientIsRecoveredSilently) {
+  Insert();
+  auto card = Open();
+  Bench::Reset();
+  EXPECT_NO_THROW(card->ReadBlockBytes(0x0D01));
+  EXPECT_NO_THROW(card->VerifyBlock(0x0D01));
+}
+
+TEST_P(CardEngineTest, CardRemovedDuringAReadReportsItsCodeAndCachesNothing) {
+  Insert();
+  std::size_t openCommands = 0;
+  {
+    auto probe = Open();
+    openCommands = Bench::Commands().size();
+  }
+  Remove();
+  // The card goes away at the third command of the first block read.
+  Insert({"remove-after=" + std::to_string(openCommands + 3)});
+  auto card = Open();
+  try {
+    card->ReadBlockBytes(0x0D01);
+    FAIL() << "no exception";
+  } catch (const TAVQ::PCSC::PCSCWin32Exception& e) {
+    EXPECT_EQ(static_cast<std::uint32_t>(e.errorCode) & 0xFFFFFF00u, 0x80100000u) << std::hex << e.errorCode;
+  }
+  inserted_ = true;
+  Remove();
+  Insert();
+  EXPECT_NO_THROW(card->ReadBlockBytes(0x0D01));
+  EXPECT_GT(Bench::Commands().size(), 0u) << "the block came from the cache";
+}
+
+INSTANTIATE_TEST_SUITE_P(Protocols, CardEngineTest, testing::Values("T0", "T1"));
+
+}  // namespace
