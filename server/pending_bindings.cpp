@@ -6,9 +6,5 @@ namespace Server {
 
 HRESULT CreateDocReadService(IUnknown*, REFIID, void** out) { return out ? (*out = nullptr, CLASS_E_CLASSNOTAVAILABLE) : E_POINTER; }
 HRESULT CreateSmartCardService(IUnknown*, REFIID, void** out) { return out ? (*out = nullptr, CLASS_E_CLASSNOTAVAILABLE) : E_POINTER; }
-HRESULT CreateZKDocumentBlock(IUnknown*, REFIID, void** out) { return out ? (*out = nullptr, CLASS_E_CLASSNOTAVAILABLE) : E_POINTER; }
-HRESULT CreateZKFixedPersoBlock(IUnknown*, REFIID, void** out) { return out ? (*out = nullptr, CLASS_E_CLASSNOTAVAILABLE) : E_POINTER; }
-HRESULT CreateZKVariableAdminBlock(IUnknown*, REFIID, void** out) { return out ? (*out = nullptr, CLASS_E_CLASSNOTAVAILABLE) : E_POINTER; }
-HRESULT CreateZKVariablePersoBlock(IUnknown*, REFIID, void** out) { return out ? (*out = nullptr, CLASS_E_CLASSNOTAVAILABLE) : E_POINTER; }
 
 }  // namespace Server
