@@ -4,6 +4,8 @@
 #include <cstdint>
 
 #ifdef _WIN32
+// HRESULT itself is declared with the base types.
+#include <windef.h>
 #include <winerror.h>
 #else
 using HRESULT = std::int32_t;

@@ -1,0 +1,336 @@
+// Tests the COM server at the vtable level, loaded in-process under Wine.
+// Usage: vtable_client <dll> [frame|install-failure]
+//   frame            entry points, class objects, aggregation, IDispatch, IObjectSafety,
+//                    interface sets and the block objects (the DLL must be registered)
+//   install-failure  DllInstall undoes a registration that fails half-way (the DLL
+//                    must not be registered)
+// Prints one line per failed check and "N passed, N failed" at the end.
+#include <windows.h>
+#include <objsafe.h>
+#include <oleauto.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "server/kavrin.h"
+
+namespace {
+
+int passed = 0;
+int failed = 0;
+
+void Check(bool ok, const char* what, long got = 0) {
+  if (ok) {
+    ++passed;
+  } else {
+    ++failed;
+    std::printf("FAILED: %s (got 0x%08lX)\n", what, static_cast<unsigned long>(got));
+  }
+}
+
+void CheckHr(HRESULT got, HRESULT expected, const char* what) { Check(got == expected, what, got); }
+
+using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+using CanUnloadNowFn = HRESULT(WINAPI*)();
+using InstallFn = HRESULT(WINAPI*)(BOOL, LPCWSTR);
+
+struct Dll {
+  HMODULE module = nullptr;
+  GetClassObjectFn getClassObject = nullptr;
+  CanUnloadNowFn canUnloadNow = nullptr;
+  InstallFn install = nullptr;
+};
+
+template <class F>
+F Entry(HMODULE module, const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// An outer object for aggregation: counts its references, hands out its inner object's
+// interfaces for anything but IUnknown.
+class Outer : public IUnknown {
+ public:
+  IUnknown* inner = nullptr;
+  LONG references = 1;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (IsEqualIID(iid, IID_IUnknown)) {
+      *out = this;
+      AddRef();
+      return S_OK;
+    }
+    return inner->QueryInterface(iid, out);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+  ULONG STDMETHODCALLTYPE Release() override { return --references; }
+};
+
+HRESULT Create(const Dll& dll, REFCLSID classId, REFIID iid, void** out) {
+  IClassFactory* factory = nullptr;
+  HRESULT hr = dll.getClassObject(classId, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+  if (FAILED(hr)) return hr;
+  hr = factory->CreateInstance(nullptr, iid, out);
+  factory->Release();
+  return hr;
+}
+
+bool Answers(IUnknown* object, REFIID iid) {
+  IUnknown* answer = nullptr;
+  if (FAILED(object->QueryInterface(iid, reinterpret_cast<void**>(&answer)))) return false;
+  answer->Release();
+  return true;
+}
+
+struct ClassCase {
+  const CLSID* classId;
+  const IID* interfaceId;
+  bool errorInfo;
+  const char* name;
+};
+
+const ClassCase kClasses[] = {
+    {&CLSID_DocReadService, &IID_IDocReadService, true, "DocReadService"},
+    {&CLSID_SmartCardService, &IID_ISmartCardService, true, "SmartCardService"},
+    {&CLSID_UtilitiesService, &IID_IUtilitiesService, false, "UtilitiesService"},
+    {&CLSID_ZKDocumentBlock, &IID_IZKDocumentBlock, false, "ZKDocumentBlock"},
+    {&CLSID_ZKFixedPersoBlock, &IID_IZKFixedPersoBlock, false, "ZKFixedPersoBlock"},
+    {&CLSID_ZKVariableAdminBlock, &IID_IZKVariableAdminBlock, false, "ZKVariableAdminBlock"},
+    {&CLSID_ZKVariablePersoBlock, &IID_IZKVariablePersoBlock, false, "ZKVariablePersoBlock"},
+};
+
+const IID* const kOtherInterfaces[] = {&IID_IPersist, &IID_IClassFactory, &IID_IProvideClassInfo,
+                                       &IID_IZKDocumentBlock, &IID_IDocReadService, &IID_IMarshal};
+
+void TestEntryPoints(const Dll& dll) {
+  CheckHr(dll.getClassObject(CLSID_UtilitiesService, IID_IClassFactory, nullptr), E_POINTER,
+          "DllGetClassObject with a null out pointer");
+  void* object = reinterpret_cast<void*>(1);
+  CheckHr(dll.getClassObject(IID_IPersist, IID_IClassFactory, &object), CLASS_E_CLASSNOTAVAILABLE,
+          "DllGetClassObject of an unknown class");
+  Check(object == nullptr, "out pointer cleared for an unknown class");
+
+  IClassFactory* first = nullptr;
+  IClassFactory* second = nullptr;
+  dll.getClassObject(CLSID_ZKDocumentBlock, IID_IClassFactory, reinterpret_cast<void**>(&first));
+  dll.getClassObject(CLSID_ZKDocumentBlock, IID_IClassFactory, reinterpret_cast<void**>(&second));
+  Check(first != nullptr && first == second, "one cached class object per class");
+  CheckHr(first->CreateInstance(nullptr, IID_IZKDocumentBlock, nullptr), E_POINTER, "CreateInstance null out");
+
+  CheckHr(dll.canUnloadNow(), S_OK, "DllCanUnloadNow with nothing alive");
+  CheckHr(first->LockServer(TRUE), S_OK, "LockServer(TRUE)");
+  CheckHr(dll.canUnloadNow(), S_FALSE, "DllCanUnloadNow while locked");
+  first->LockServer(FALSE);
+  CheckHr(dll.canUnloadNow(), S_OK, "DllCanUnloadNow after unlock");
+  IUnknown* live = nullptr;
+  first->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&live));
+  CheckHr(dll.canUnloadNow(), S_FALSE, "DllCanUnloadNow while an object lives");
+  live->Release();
+  CheckHr(dll.canUnloadNow(), S_OK, "DllCanUnloadNow after the last release");
+  first->Release();
+  second->Release();
+}
+
+void TestAggregation(const Dll& dll) {
+  for (const ClassCase& c : kClasses) {
+    IClassFactory* factory = nullptr;
+    dll.getClassObject(*c.classId, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    IUnknown* probe = nullptr;
+    if (factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&probe)) == CLASS_E_CLASSNOTAVAILABLE) {
+      factory->Release();
+      continue;  // binding not in this build
+    }
+    probe->Release();
+    Outer outer;
+    void* out = reinterpret_cast<void*>(1);
+    CheckHr(factory->CreateInstance(&outer, *c.interfaceId, &out), CLASS_E_NOAGGREGATION,
+            "aggregation asking for anything but IUnknown");
+    Check(out == nullptr, "out pointer cleared on CLASS_E_NOAGGREGATION");
+    HRESULT hr = factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.inner));
+    factory->Release();
+    CheckHr(hr, S_OK, c.name);
+    IDispatch* itf = nullptr;
+    outer.inner->QueryInterface(*c.interfaceId, reinterpret_cast<void**>(&itf));
+    Check(outer.references == 2, "an aggregated interface counts on the outer object", outer.references);
+    IUnknown* identity = nullptr;
+    itf->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity));
+    Check(identity == &outer, "an aggregated object's identity is the outer object");
+    identity->Release();
+    itf->Release();
+    Check(outer.inner->Release() == 0, "the inner unknown owns the aggregated object");
+  }
+}
+
+void TestInterfacesAndSafety(const Dll& dll) {
+  for (const ClassCase& c : kClasses) {
+    IUnknown* object = nullptr;
+    const HRESULT hr = Create(dll, *c.classId, IID_IUnknown, reinterpret_cast<void**>(&object));
+    if (hr == CLASS_E_CLASSNOTAVAILABLE) {
+      std::printf("skipped: %s has no binding in this build\n", c.name);
+      continue;
+    }
+    CheckHr(hr, S_OK, c.name);
+    Check(Answers(object, *c.interfaceId) && Answers(object, IID_IDispatch) && Answers(object, IID_IObjectSafety),
+          "answers its interface, IDispatch and IObjectSafety");
+    Check(Answers(object, IID_ISupportErrorInfo) == c.errorInfo, "ISupportErrorInfo only on the two services");
+    for (const IID* other : kOtherInterfaces) {
+      if (!IsEqualIID(*other, *c.interfaceId)) Check(!Answers(object, *other), "answers no other interface");
+    }
+
+    IDispatch* dispatch = nullptr;
+    object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
+    UINT count = 0;
+    dispatch->GetTypeInfoCount(&count);
+    Check(count == 1, "GetTypeInfoCount is 1");
+    ITypeInfo* info = nullptr;
+    CheckHr(dispatch->GetTypeInfo(1, 0, &info), DISP_E_BADINDEX, "GetTypeInfo(1)");
+    CheckHr(dispatch->GetTypeInfo(0, 0, nullptr), E_POINTER, "GetTypeInfo null out");
+    CheckHr(dispatch->GetTypeInfo(0, 0, &info), S_OK, "GetTypeInfo(0) from the registered library");
+    if (info != nullptr) {
+      TYPEATTR* attributes = nullptr;
+      info->GetTypeAttr(&attributes);
+      Check(IsEqualIID(attributes->guid, *c.interfaceId), "type information of the class's interface");
+      info->ReleaseTypeAttr(attributes);
+      info->Release();
+    }
+    dispatch->Release();
+
+    IObjectSafety* safety = nullptr;
+    object->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(&safety));
+    DWORD supported = 9, enabled = 9;
+    CheckHr(safety->GetInterfaceSafetyOptions(*c.interfaceId, &supported, &enabled), S_OK, "GetInterfaceSafetyOptions");
+    Check(supported == 1 && enabled == 0, "supported 1, enabled 0 at first");
+    CheckHr(safety->SetInterfaceSafetyOptions(IID_IDispatch, 1, 1), S_OK, "SetInterfaceSafetyOptions mask 1");
+    safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled);
+    Check(enabled == 1, "enabled after mask 1", enabled);
+    CheckHr(safety->SetInterfaceSafetyOptions(IID_IDispatch, 3, 3), E_FAIL, "SetInterfaceSafetyOptions mask 3");
+    CheckHr(safety->SetInterfaceSafetyOptions(IID_IPersist, 1, 1), E_NOINTERFACE, "safety of an unknown interface");
+    CheckHr(safety->GetInterfaceSafetyOptions(IID_IPersist, &supported, &enabled), E_NOINTERFACE,
+            "GetInterfaceSafetyOptions of an unknown interface");
+    Check(supported == 0 && enabled == 0, "both outputs 0 for an unknown interface");
+    CheckHr(safety->GetInterfaceSafetyOptions(IID_IDispatch, nullptr, &enabled), E_POINTER, "null safety out");
+    safety->Release();
+
+    if (c.errorInfo) {
+      ISupportErrorInfo* errorInfo = nullptr;
+      object->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&errorInfo));
+      CheckHr(errorInfo->InterfaceSupportsErrorInfo(*c.interfaceId), S_OK, "error info for its interface");
+      CheckHr(errorInfo->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE, "no error info for others");
+      errorInfo->Release();
+    }
+    object->Release();
+  }
+}
+
+void TestBlocks(const Dll& dll) {
+  IZKVariablePersoBlock* perso = nullptr;
+  CheckHr(Create(dll, CLSID_ZKVariablePersoBlock, IID_IZKVariablePersoBlock, reinterpret_cast<void**>(&perso)), S_OK,
+          "create ZKVariablePersoBlock");
+  if (perso == nullptr) return;
+  VARIANT real;
+  VariantInit(&real);
+  CheckHr(perso->Load(nullptr), E_INVALIDARG, "Load(null)");
+  CheckHr(perso->Load(&real), E_INVALIDARG, "Load of a real VARIANT");
+  CheckHr(perso->Store(&real), E_INVALIDARG, "Store of a real VARIANT");
+  // A pointer to nothing that resembles a block is refused without being read.
+  CheckHr(perso->Load(reinterpret_cast<VARIANT*>(16)), E_INVALIDARG, "Load of a wild pointer");
+  CheckHr(perso->Store(reinterpret_cast<VARIANT*>(16)), E_INVALIDARG, "Store of a wild pointer");
+
+  CheckHr(perso->get_CardID(nullptr), E_INVALIDARG, "getter with a null result");
+  CheckHr(perso->get_DateOfExpiry(nullptr), E_INVALIDARG, "null result checked before the presence flag");
+  DATE date = 1.0;
+  CheckHr(perso->get_DateOfExpiry(&date), E_FAIL, "absent optional date");
+  BSTR text = nullptr;
+  CheckHr(perso->get_CardID(&text), S_OK, "empty text getter");
+  Check(text == nullptr, "empty text is a null BSTR");
+  const wchar_t withNul[] = L"AB\0CD";
+  BSTR put = SysAllocStringLen(withNul, 5);
+  perso->put_CardID(put);
+  SysFreeString(put);
+  perso->get_CardID(&text);
+  Check(text != nullptr && std::wcscmp(text, L"AB") == 0 && SysStringLen(text) == 2, "text ends at its first NUL");
+  SysFreeString(text);
+  CheckHr(perso->put_DateOfExpiry(44270.5), S_OK, "put a DATE");
+  VARIANT_BOOL flag = 0;
+  perso->get_DateOfExpirySpecified(&flag);
+  Check(flag == VARIANT_TRUE, "a put optional value is specified");
+  CheckHr(perso->get_DateOfExpiry(&date), S_OK, "get the DATE");
+  Check(date == 44270.5, "DATE put then got");
+  CheckHr(perso->put_DateOfIssue(-1e9), E_FAIL, "DATE without a SYSTEMTIME");
+  perso->put_DateOfExpirySpecified(VARIANT_FALSE);
+  CheckHr(perso->get_DateOfExpiry(&date), E_FAIL, "flag cleared hides the value");
+  perso->put_DateOfExpirySpecified(VARIANT_TRUE);
+  perso->get_DateOfExpiry(&date);
+  Check(date == 44270.5, "flag set again shows the kept value");
+  LONG number = 7;
+  perso->put_Permanent(5);
+  perso->get_Permanent(&number);
+  Check(number == 5, "numbers are not range-checked by the setter", number);
+  perso->Release();
+
+  IUtilitiesService* utilities = nullptr;
+  CheckHr(Create(dll, CLSID_UtilitiesService, IID_IUtilitiesService, reinterpret_cast<void**>(&utilities)), S_OK,
+          "create UtilitiesService");
+  CheckHr(utilities->GetErrorMessage(5, nullptr), E_POINTER, "GetErrorMessage null out");
+  BSTR message = nullptr;
+  CheckHr(utilities->GetErrorMessage(0x7FFFFFF0, &message), S_OK, "GetErrorMessage of an undefined code");
+  Check(message != nullptr && std::wcscmp(message, L"An unrecognized Win32Exception was thrown.") == 0,
+        "the string table's text for an undefined code");
+  SysFreeString(message);
+  utilities->Release();
+}
+
+bool KeyExists(HKEY root, const wchar_t* path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// A volatile key cannot hold a non-volatile subkey, so registering the last class
+// fails half-way; DllInstall must then take back what it wrote.
+void TestInstallFailure(const Dll& dll) {
+  HKEY blocker = nullptr;
+  RegCreateKeyExW(HKEY_CLASSES_ROOT, L"KAVRIN.HC.ZKVXPersoBlock.1", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                  nullptr, &blocker, nullptr);
+  RegCloseKey(blocker);
+  CheckHr(dll.install(TRUE, nullptr), HRESULT_FROM_WIN32(ERROR_CHILD_MUST_BE_VOLATILE),
+          "DllInstall returns the failing step's status");
+  const wchar_t* const gone[] = {L"KAVRIN.HC.DocRead", L"KAVRIN.HC.DocRead.1", L"KAVRIN.HC.ZKDocBlock",
+                                 L"CLSID\\{7D48577E-1A3F-4594-BB34-0623856318A1}",
+                                 L"CLSID\\{498D7631-9DFA-4398-A88E-38062E7B0110}", L"KAVRIN.HC.ZKVXPersoBlock.1"};
+  for (const wchar_t* path : gone) Check(!KeyExists(HKEY_CLASSES_ROOT, path), "a failed registration is undone");
+  Check(KeyExists(HKEY_CLASSES_ROOT, L"CLSID"), "HKCR\\CLSID stays");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) {
+    std::printf("usage: vtable_client <dll> frame|install-failure\n");
+    return 2;
+  }
+  CoInitialize(nullptr);
+  Dll dll;
+  dll.module = LoadLibraryW(argv[1]);
+  if (dll.module == nullptr) {
+    std::printf("cannot load %ls: %lu\n", argv[1], GetLastError());
+    return 2;
+  }
+  dll.getClassObject = Entry<GetClassObjectFn>(dll.module, "DllGetClassObject");
+  dll.canUnloadNow = Entry<CanUnloadNowFn>(dll.module, "DllCanUnloadNow");
+  dll.install = Entry<InstallFn>(dll.module, "DllInstall");
+  const std::wstring mode = argv[2];
+  if (mode == L"frame") {
+    TestEntryPoints(dll);
+    TestAggregation(dll);
+    TestInterfacesAndSafety(dll);
+    TestBlocks(dll);
+  } else if (mode == L"install-failure") {
+    TestInstallFailure(dll);
+  } else {
+    std::printf("unknown mode\n");
+    return 2;
+  }
+  std::printf("%d passed, %d failed\n", passed, failed);
+  return failed == 0 ? 0 : 1;
+}
