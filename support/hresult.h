@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #ifdef _WIN32
+#include <windef.h>  // HRESULT itself
 #include <winerror.h>
 #else
 using HRESULT = std::int32_t;
