@@ -1,0 +1,10 @@
+// Fresh challenges for active authentication.
+#pragma once
+
+#include <cstddef>
+
+#include "support/types.h"
+
+// length bytes from the crypto library's cryptographically strong generator. A
+// predictable challenge would let a cloned chip replay recorded answers.
+TAVQ::ByteArray RandomChallenge(std::size_t length);

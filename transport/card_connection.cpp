@@ -1,0 +1,7 @@
+#include "transport/card_connection.h"
+
+namespace SmartCardIO {
+
+CardConnection::~CardConnection() = default;
+
+}  // namespace SmartCardIO
