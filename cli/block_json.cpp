@@ -53,7 +53,7 @@ class PropertyWriter {
 Json DateJson(TAVQ::OleDate date) {
   TAVQ::SystemTime time;
   if (!TAVQ::VariantTimeToSystemTime(date, time)) return Json();
-  char text[16];
+  char text[24];
   std::snprintf(text, sizeof text, "%04u-%02u-%02u", unsigned{time.wYear}, unsigned{time.wMonth},
                 unsigned{time.wDay});
   return text;
