@@ -85,10 +85,13 @@ class PcscLiteApi : public PCSCApi {
                                          reinterpret_cast<char*>(&narrow), &length);
     if (result != SCARD_S_SUCCESS) return ToResult(result);
     auto wide = std::make_unique<std::u16string>(WidenMultiString(narrow, length));
-    *readers = wide->data();
+    char16_t* const handedOut = wide->data();
     *readersLength = static_cast<std::uint32_t>(wide->size());
-    std::lock_guard<std::mutex> lock(mutex_);
-    allocations_[wide->data()] = Allocation{std::move(wide), narrow};
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      allocations_.emplace(handedOut, Allocation{std::move(wide), narrow});
+    }
+    *readers = handedOut;
     return ToResult(result);
   }
 
