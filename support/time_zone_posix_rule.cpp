@@ -32,10 +32,10 @@ class RuleParser {
   explicit RuleParser(const std::string& rule) : rule_(rule) {}
 
   LocalTimeZone Parse() {
-    const std::string standardName = Name();
-    const int standardOffset = Offset(kMaxOffsetSeconds);
+    std::string standardName = Name();
+    int standardOffset = Offset(kMaxOffsetSeconds);
     if (AtEnd()) return WithoutDaylight(standardName, standardOffset, u"");
-    const std::string daylightName = Name();
+    std::string daylightName = Name();
     int daylightOffset = standardOffset - 3600;
     if (!AtEnd() && Peek() != ',') daylightOffset = Offset(kMaxOffsetSeconds);
     Transition start{true, 3, 2, 0};
@@ -50,6 +50,13 @@ class RuleParser {
     if (!AtEnd()) Fail();
     if (!start.weekdayRule || !end.weekdayRule) {
       return WithoutDaylight(standardName, standardOffset, FromNarrow(daylightName));
+    }
+    // A "daylight" time behind standard time (negative DST) is held the other way
+    // round, as the platform holds such zones: the later offset as standard time.
+    if (daylightOffset > standardOffset) {
+      std::swap(standardName, daylightName);
+      std::swap(standardOffset, daylightOffset);
+      std::swap(start, end);
     }
     TimeZoneInformation information;
     information.Bias = standardOffset / 60;
