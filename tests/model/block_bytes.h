@@ -1,0 +1,59 @@
+// Builds card block bytes for tests, written out independently of the codec.
+#pragma once
+
+#include <functional>
+#include <initializer_list>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/exception.h"
+#include "support/text.h"
+#include "support/types.h"
+
+namespace ZKTest {
+
+using TAVQ::ByteArray;
+
+inline ByteArray Ascii(const std::string& text) { return ByteArray(text.begin(), text.end()); }
+
+inline ByteArray Utf16(const std::u16string& text) {
+  ByteArray bytes;
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+  }
+  return bytes;
+}
+
+inline ByteArray Filled(std::size_t size, std::uint8_t byte = 'A') { return ByteArray(size, byte); }
+
+// Tag and length least significant byte first, then the value.
+inline ByteArray Element(std::uint16_t tag, const ByteArray& value) {
+  ByteArray bytes{static_cast<std::uint8_t>(tag & 0xFF), static_cast<std::uint8_t>(tag >> 8),
+                  static_cast<std::uint8_t>(value.size() & 0xFF),
+                  static_cast<std::uint8_t>(value.size() >> 8)};
+  bytes.insert(bytes.end(), value.begin(), value.end());
+  return bytes;
+}
+
+// A block header declaring the true length of the elements that follow.
+inline ByteArray Block(std::uint16_t tag, std::initializer_list<ByteArray> elements) {
+  ByteArray body;
+  for (const ByteArray& element : elements) body.insert(body.end(), element.begin(), element.end());
+  return Element(tag, body);
+}
+
+// The message of the CardException that action raises, or a failure.
+inline std::string CardError(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const CardException& e) {
+    return TAVQ::ToNarrow(e.message);
+  } catch (const TAVQ::Exception& e) {
+    return "unexpected exception: " + TAVQ::ToNarrow(e.message);
+  }
+  return "no exception";
+}
+
+}  // namespace ZKTest

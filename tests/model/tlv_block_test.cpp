@@ -1,0 +1,142 @@
+// Block framing and the element search, over a small block declared here.
+#include <gtest/gtest.h>
+
+#include "block_bytes.h"
+#include "model/bytes_element.h"
+#include "model/code_page.h"
+#include "model/string_element.h"
+#include "model/tlv_block.h"
+
+using namespace ZKTest;
+using ZK::ElementPresence;
+
+namespace {
+
+class SampleBlock : public ZK::TlvBlock {
+ public:
+  SampleBlock() : TlvBlock(0x0D03) {}
+  std::vector<ZK::TlvElement*> Elements() override { return {&code, &name, &extra}; }
+  using TlvBlock::Elements;
+
+  ZK::StringElement code{0x0630, 4, ElementPresence::Mandatory, ZK::kCodePageUsAscii};
+  ZK::StringElement name{0x0631, 6, ElementPresence::Absent, ZK::kCodePageUtf16};
+  ZK::BytesElement extra{0x0632, 3, ElementPresence::Absent};
+};
+
+std::string DecodeError(const ByteArray& bytes) {
+  SampleBlock block;
+  return CardError([&] { block.Decode(bytes); });
+}
+
+TEST(TlvBlockFraming, TheDocumentedExampleDecodes) {
+  SampleBlock block;
+  block.Decode({0x03, 0x0D, 0x06, 0x00, 0x30, 0x06, 0x02, 0x00, 0x31, 0x32});
+  EXPECT_EQ(block.code.GetValue(), u"12");
+  EXPECT_TRUE(block.name.IsNull());
+  EXPECT_TRUE(block.extra.IsNull());
+}
+
+TEST(TlvBlockFraming, HeaderFailuresNameTagsAndLengths) {
+  EXPECT_EQ(DecodeError({}), "Block size is smaller than minimum allowed");
+  EXPECT_EQ(DecodeError({0x03, 0x0D, 0x00}), "Block size is smaller than minimum allowed");
+  EXPECT_EQ(DecodeError({0x01, 0x0D, 0x00, 0x00}),
+            "Declared block tag 0xD01 is different from required value 0xD03");
+
+  ByteArray declaredTen = Block(0x0D03, {Element(0x0630, Ascii("12345678"))});
+  declaredTen[2] = 10;
+  EXPECT_EQ(DecodeError(declaredTen), "Element with tag 0xD03 has length 12, different from declared length 10");
+
+  ByteArray declaredMore = Block(0x0D03, {Element(0x0630, Ascii("12"))});
+  declaredMore[3] = 0x01;  // 0x0106 declared, 6 present
+  EXPECT_EQ(DecodeError(declaredMore), "Element with tag 0xD03 has length 6, different from declared length 262");
+}
+
+TEST(TlvBlockFraming, AnEmptyBlockMissesItsFirstMandatoryElement) {
+  EXPECT_EQ(DecodeError({0x03, 0x0D, 0x00, 0x00}), "Mandatory element with tag 0x0630 not found in block");
+}
+
+TEST(TlvBlockSearch, UndeclaredTagsAreSkippedAndTheFirstOccurrenceCounts) {
+  SampleBlock block;
+  block.Decode(Block(0x0D03, {Element(0x0614, Ascii("skipped")), Element(0x0631, Utf16(u"one")),
+                              Element(0x0630, Ascii("AB")), Element(0x0631, Utf16(u"two"))}));
+  EXPECT_EQ(block.code.GetValue(), u"AB");
+  EXPECT_EQ(block.name.GetValue(), u"one");
+}
+
+TEST(TlvBlockSearch, TheFirstOccurrenceCountsEvenWhenALaterOneWouldFail) {
+  SampleBlock block;
+  block.Decode(Block(0x0D03, {Element(0x0630, Ascii("OK")), Element(0x0630, Ascii("TOO LONG"))}));
+  EXPECT_EQ(block.code.GetValue(), u"OK");
+}
+
+TEST(TlvBlockSearch, MaximumLengthAppliesToOptionalElementsToo) {
+  EXPECT_EQ(DecodeError(Block(0x0D03, {Element(0x0630, Ascii("1234"))})), "no exception");
+  EXPECT_EQ(DecodeError(Block(0x0D03, {Element(0x0630, Ascii("12345"))})),
+            "Length 5 of TLV element with tag 0x630 in given block is larger than maximum allowed 4");
+  EXPECT_EQ(DecodeError(Block(0x0D03, {Element(0x0630, Ascii("1")), Element(0x0632, Filled(4))})),
+            "Length 4 of TLV element with tag 0x632 in given block is larger than maximum allowed 3");
+}
+
+TEST(TlvBlockSearch, ElementsWithEmptyValuesArePresent) {
+  SampleBlock block;
+  block.Decode(Block(0x0D03, {Element(0x0630, {}), Element(0x0632, {})}));
+  EXPECT_EQ(block.code.GetValue(), u"");
+  EXPECT_FALSE(block.extra.IsNull());
+  EXPECT_TRUE(block.extra.GetValue().empty());
+}
+
+TEST(TlvBlockSearch, AFailureStopsDecodingAndEarlierElementsKeepTheirValues) {
+  SampleBlock block;
+  block.extra.SetValue({9});
+  EXPECT_EQ(CardError([&] {
+              block.Decode(Block(0x0D03, {Element(0x0630, Ascii("AB")), Element(0x0631, Filled(7))}));
+            }),
+            "Length 7 of TLV element with tag 0x631 in given block is larger than maximum allowed 6");
+  EXPECT_EQ(block.code.GetValue(), u"AB");
+  EXPECT_EQ(block.extra.GetValue(), ByteArray{9});  // never visited
+}
+
+TEST(TlvBlockSearch, ARedecodedBlockMakesAMissingOptionalElementAbsent) {
+  SampleBlock block;
+  block.Decode(Block(0x0D03, {Element(0x0630, Ascii("A")), Element(0x0632, {1})}));
+  ASSERT_FALSE(block.extra.IsNull());
+  block.Decode(Block(0x0D03, {Element(0x0630, Ascii("B"))}));
+  EXPECT_TRUE(block.extra.IsNull());
+}
+
+// A truncated element is malformed data: the search never reads past the block,
+// and the block fails instead of hiding the element.
+TEST(TlvBlockSearch, AnElementRunningPastTheEndFailsTheBlock) {
+  ByteArray valueCut = Block(0x0D03, {Element(0x0630, Ascii("AB")), Element(0x0631, Utf16(u"xy"))});
+  valueCut.resize(valueCut.size() - 1);
+  valueCut[2] -= 1;
+  EXPECT_EQ(DecodeError(valueCut), "Element with tag 0x631 has length 3, different from declared length 4");
+
+  ByteArray headerCut = Block(0x0D03, {Element(0x0630, Ascii("AB")), ByteArray{0x31, 0x06}});
+  EXPECT_EQ(DecodeError(headerCut), "Element header at offset 10 runs past the end of the block of 12 bytes");
+}
+
+TEST(TlvBlockSearch, ATruncatedElementAfterTheWantedOnesIsStillReported) {
+  // The optional elements are searched to the end, so the walk reaches the fragment.
+  ByteArray bytes = Block(0x0D03, {Element(0x0630, Ascii("AB")), ByteArray{0x33, 0x06, 0xFF, 0xFF}});
+  EXPECT_EQ(DecodeError(bytes), "Element with tag 0x633 has length 0, different from declared length 65535");
+}
+
+TEST(TlvBlockSearch, ElementsAreFoundByTagInDeclarationOrder) {
+  const SampleBlock block;
+  ASSERT_EQ(block.Elements().size(), 3u);
+  EXPECT_EQ(block.Elements()[1]->Tag(), 0x0631);
+  EXPECT_EQ(block.FindElement(0x0632), &block.extra);
+  EXPECT_EQ(block.FindElement(0x0614), nullptr);
+}
+
+TEST(TlvBlockValue, ACopiedBlockOwnsItsElements) {
+  SampleBlock original;
+  original.Decode(Block(0x0D03, {Element(0x0630, Ascii("AB"))}));
+  SampleBlock copy = original;
+  copy.code.SetValue(u"CD");
+  EXPECT_EQ(original.code.GetValue(), u"AB");
+  EXPECT_EQ(copy.Elements()[0], &copy.code);
+}
+
+}  // namespace
