@@ -37,6 +37,15 @@ void AppendNumber(WString& out, int value, int width) {
   Append(out, digits);
 }
 
+// "aa/bb/cc" or "aa:bb:cc", two digits each.
+void AppendTriple(WString& out, int a, int b, int c, char16_t separator) {
+  AppendNumber(out, a, 2);
+  out.push_back(separator);
+  AppendNumber(out, b, 2);
+  out.push_back(separator);
+  AppendNumber(out, c, 2);
+}
+
 // Week number with weeks starting on firstWeekday, as %U (Sunday) and %W (Monday).
 int WeekOfYear(const Fields& f, int firstWeekday) {
   const int daysSinceWeekStart = (f.weekday - firstWeekday + 7) % 7;
@@ -51,7 +60,9 @@ bool AppendConversion(WString& out, char16_t conversion, const Fields& f) {
     case u'b': Append(out, kMonthNames[f.month - 1], 3); return true;
     case u'B': Append(out, kMonthNames[f.month - 1]); return true;
     case u'c':
-      return AppendConversion(out, u'x', f) && (out.push_back(u' '), AppendConversion(out, u'X', f));
+      AppendConversion(out, u'x', f);
+      out.push_back(u' ');
+      return AppendConversion(out, u'X', f);
     case u'd': AppendNumber(out, f.day, 2); return true;
     case u'H': AppendNumber(out, f.hour, 2); return true;
     case u'I': AppendNumber(out, f.hour % 12 == 0 ? 12 : f.hour % 12, 2); return true;
@@ -63,14 +74,8 @@ bool AppendConversion(WString& out, char16_t conversion, const Fields& f) {
     case u'U': AppendNumber(out, WeekOfYear(f, 0), 2); return true;
     case u'w': AppendNumber(out, f.weekday, 1); return true;
     case u'W': AppendNumber(out, WeekOfYear(f, 1), 2); return true;
-    case u'x':
-      AppendNumber(out, f.month, 2), out.push_back(u'/'), AppendNumber(out, f.day, 2), out.push_back(u'/');
-      AppendNumber(out, f.year % 100, 2);
-      return true;
-    case u'X':
-      AppendNumber(out, f.hour, 2), out.push_back(u':'), AppendNumber(out, f.minute, 2), out.push_back(u':');
-      AppendNumber(out, f.second, 2);
-      return true;
+    case u'x': AppendTriple(out, f.month, f.day, f.year % 100, u'/'); return true;
+    case u'X': AppendTriple(out, f.hour, f.minute, f.second, u':'); return true;
     case u'y': AppendNumber(out, f.year % 100, 2); return true;
     case u'Y': AppendNumber(out, f.year, 1); return true;
     // The record carries no time zone.

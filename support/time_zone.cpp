@@ -85,7 +85,8 @@ DaylightPeriod LocalTimeZone::GetDaylightChanges(int year) const {
   if (year < 1 || year > 9999) {
     throw ArgumentOutOfRangeException(u"year", LoadResourceFormat(IDS_VALID_VALUES_BETWEEN, 1, 9999));
   }
-  if (id_ == TimeZoneId::Unknown || information_.DaylightBias == 0) {
+  // A zero month in the daylight rule is the platform's way of saying "no daylight time".
+  if (id_ == TimeZoneId::Unknown || information_.DaylightBias == 0 || information_.DaylightDate.wMonth == 0) {
     return DaylightPeriod{DateTime::MinValue, DateTime::MinValue, TimeSpan()};
   }
   return DaylightPeriod{TransitionDate(information_.DaylightDate, year),

@@ -56,7 +56,8 @@ class LocalTimeZone {
   const WString& DaylightName() const { return information_.DaylightName; }
 
   // year 1..9999, else range("year", 0x500B with 1 and 9999). MinValue, MinValue
-  // and zero for a zone without daylight time.
+  // and zero for a zone without daylight time (identifier Unknown, DaylightBias 0,
+  // or no month in DaylightDate).
   DaylightPeriod GetDaylightChanges(int year) const;
   // Zero for Utc values; otherwise the offset of the value read as local time.
   TimeSpan GetUtcOffset(DateTime value) const;

@@ -156,6 +156,11 @@ TEST(DaylightChangesTest, YearRangeAndZonesWithoutDaylightTime) {
   EXPECT_EQ(none.end.Ticks(), 0);
   EXPECT_EQ(none.delta, TimeSpan());
   EXPECT_EQ(LocalTimeZone(TimeZoneId::Unknown, zone.Information()).GetDaylightChanges(2024).delta, TimeSpan());
+  info = zone.Information();
+  info.DaylightDate = SystemTime();
+  const LocalTimeZone noRule(TimeZoneId::Standard, info);
+  EXPECT_EQ(noRule.GetDaylightChanges(2024).delta, TimeSpan());
+  EXPECT_EQ(noRule.GetUtcOffset(DateTime(2024, 7, 1, DateTimeKind::Local)), TimeSpan::FromHours(1));
 }
 
 TEST(LocalTimeConversionTest, CentralEuropeAroundBothTransitions) {
