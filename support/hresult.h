@@ -4,8 +4,7 @@
 #include <cstdint>
 
 #ifdef _WIN32
-// HRESULT itself is declared with the base types.
-#include <windef.h>
+#include <windef.h>  // HRESULT itself
 #include <winerror.h>
 #else
 using HRESULT = std::int32_t;
