@@ -40,10 +40,14 @@ class Link:
                     raise LinkClosed(f"cannot reach vpcd on {host}:{port}: {error}") from None
                 time.sleep(0.05)
         self.sock.settimeout(None)
+        self.sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
 
     def _read_exact(self, count):
         data = b""
         while len(data) < count:
+            # vpcd writes a message's length and payload separately; acknowledging at
+            # once keeps the second write from waiting out the delayed-ACK timer.
+            self.sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_QUICKACK, 1)
             chunk = self.sock.recv(count - len(data))
             if not chunk:
                 raise LinkClosed("vpcd closed the connection")
