@@ -14,7 +14,7 @@ namespace {
 
 enum class Length { None, Char, Short, Long, LongLong, Size, LongDouble, Wide };
 
-struct Spec {
+struct Directive {
   std::string flags;
   int width = -1;
   int precision = -1;
@@ -42,19 +42,19 @@ template <>
 std::string FromNarrowText<char>(const char* text) { return text; }
 
 template <class CharT>
-void Pad(std::basic_string<CharT>& out, const std::basic_string<CharT>& text, const Spec& spec) {
-  const std::size_t width = spec.width > 0 ? static_cast<std::size_t>(spec.width) : 0;
+void Pad(std::basic_string<CharT>& out, const std::basic_string<CharT>& text, const Directive& directive) {
+  const std::size_t width = directive.width > 0 ? static_cast<std::size_t>(directive.width) : 0;
   const std::size_t fill = width > text.size() ? width - text.size() : 0;
-  const bool zero = !spec.leftAlign && spec.flags.find('0') != std::string::npos;
-  if (!spec.leftAlign) out.append(fill, static_cast<CharT>(zero ? '0' : ' '));
+  const bool zero = !directive.leftAlign && directive.flags.find('0') != std::string::npos;
+  if (!directive.leftAlign) out.append(fill, static_cast<CharT>(zero ? '0' : ' '));
   out += text;
-  if (spec.leftAlign) out.append(fill, static_cast<CharT>(' '));
+  if (directive.leftAlign) out.append(fill, static_cast<CharT>(' '));
 }
 
-std::string NumberSpec(const Spec& spec, const char* length, char conversion) {
-  std::string s = "%" + spec.flags;
-  if (spec.width >= 0) s += std::to_string(spec.width);
-  if (spec.precision >= 0) s += "." + std::to_string(spec.precision);
+std::string NumberFormat(const Directive& directive, const char* length, char conversion) {
+  std::string s = "%" + directive.flags;
+  if (directive.width >= 0) s += std::to_string(directive.width);
+  if (directive.precision >= 0) s += "." + std::to_string(directive.precision);
   s += length;
   s += conversion;
   return s;
@@ -70,31 +70,31 @@ std::string FormatNumber(const std::string& format, T value) {
   return text;
 }
 
-std::string FormatSigned(const Spec& spec, va_list& args) {
-  switch (spec.length) {
-    case Length::Char: return FormatNumber(NumberSpec(spec, "", 'd'), static_cast<int>(static_cast<signed char>(va_arg(args, int))));
-    case Length::Short: return FormatNumber(NumberSpec(spec, "", 'd'), static_cast<int>(static_cast<short>(va_arg(args, int))));
-    case Length::Long: return FormatNumber(NumberSpec(spec, "l", 'd'), va_arg(args, long));
-    case Length::LongLong: return FormatNumber(NumberSpec(spec, "ll", 'd'), va_arg(args, long long));
-    case Length::Size: return FormatNumber(NumberSpec(spec, "ll", 'd'), static_cast<long long>(va_arg(args, std::ptrdiff_t)));
-    default: return FormatNumber(NumberSpec(spec, "", 'd'), va_arg(args, int));
+std::string FormatSigned(const Directive& directive, va_list& args) {
+  switch (directive.length) {
+    case Length::Char: return FormatNumber(NumberFormat(directive, "", 'd'), static_cast<int>(static_cast<signed char>(va_arg(args, int))));
+    case Length::Short: return FormatNumber(NumberFormat(directive, "", 'd'), static_cast<int>(static_cast<short>(va_arg(args, int))));
+    case Length::Long: return FormatNumber(NumberFormat(directive, "l", 'd'), va_arg(args, long));
+    case Length::LongLong: return FormatNumber(NumberFormat(directive, "ll", 'd'), va_arg(args, long long));
+    case Length::Size: return FormatNumber(NumberFormat(directive, "ll", 'd'), static_cast<long long>(va_arg(args, std::ptrdiff_t)));
+    default: return FormatNumber(NumberFormat(directive, "", 'd'), va_arg(args, int));
   }
 }
 
-std::string FormatUnsigned(const Spec& spec, char conversion, va_list& args) {
-  switch (spec.length) {
-    case Length::Char: return FormatNumber(NumberSpec(spec, "", conversion), static_cast<unsigned>(static_cast<unsigned char>(va_arg(args, unsigned))));
-    case Length::Short: return FormatNumber(NumberSpec(spec, "", conversion), static_cast<unsigned>(static_cast<unsigned short>(va_arg(args, unsigned))));
-    case Length::Long: return FormatNumber(NumberSpec(spec, "l", conversion), va_arg(args, unsigned long));
-    case Length::LongLong: return FormatNumber(NumberSpec(spec, "ll", conversion), va_arg(args, unsigned long long));
-    case Length::Size: return FormatNumber(NumberSpec(spec, "ll", conversion), static_cast<unsigned long long>(va_arg(args, std::size_t)));
-    default: return FormatNumber(NumberSpec(spec, "", conversion), va_arg(args, unsigned));
+std::string FormatUnsigned(const Directive& directive, char conversion, va_list& args) {
+  switch (directive.length) {
+    case Length::Char: return FormatNumber(NumberFormat(directive, "", conversion), static_cast<unsigned>(static_cast<unsigned char>(va_arg(args, unsigned))));
+    case Length::Short: return FormatNumber(NumberFormat(directive, "", conversion), static_cast<unsigned>(static_cast<unsigned short>(va_arg(args, unsigned))));
+    case Length::Long: return FormatNumber(NumberFormat(directive, "l", conversion), va_arg(args, unsigned long));
+    case Length::LongLong: return FormatNumber(NumberFormat(directive, "ll", conversion), va_arg(args, unsigned long long));
+    case Length::Size: return FormatNumber(NumberFormat(directive, "ll", conversion), static_cast<unsigned long long>(va_arg(args, std::size_t)));
+    default: return FormatNumber(NumberFormat(directive, "", conversion), va_arg(args, unsigned));
   }
 }
 
-std::string FormatFloating(const Spec& spec, char conversion, va_list& args) {
-  if (spec.length == Length::LongDouble) return FormatNumber(NumberSpec(spec, "L", conversion), va_arg(args, long double));
-  return FormatNumber(NumberSpec(spec, "", conversion), va_arg(args, double));
+std::string FormatFloating(const Directive& directive, char conversion, va_list& args) {
+  if (directive.length == Length::LongDouble) return FormatNumber(NumberFormat(directive, "L", conversion), va_arg(args, long double));
+  return FormatNumber(NumberFormat(directive, "", conversion), va_arg(args, double));
 }
 
 // Whether a %c or %s conversion takes the wide form, by the Windows rules.
@@ -115,51 +115,51 @@ bool Format(std::basic_string<CharT>& out, const CharT* format, va_list& args) {
       continue;
     }
     ++p;
-    Spec spec;
+    Directive directive;
     while (*p == '-' || *p == '+' || *p == ' ' || *p == '#' || *p == '0') {
-      if (*p == '-') spec.leftAlign = true;
-      spec.flags += static_cast<char>(*p++);
+      if (*p == '-') directive.leftAlign = true;
+      directive.flags += static_cast<char>(*p++);
     }
     if (*p == '*') {
-      spec.width = va_arg(args, int);
-      if (spec.width < 0) {
-        spec.leftAlign = true;
-        spec.flags += '-';
-        spec.width = -spec.width;
+      directive.width = va_arg(args, int);
+      if (directive.width < 0) {
+        directive.leftAlign = true;
+        directive.flags += '-';
+        directive.width = -directive.width;
       }
       ++p;
     } else {
-      while (*p >= '0' && *p <= '9') spec.width = (spec.width < 0 ? 0 : spec.width * 10) + (*p++ - '0');
+      while (*p >= '0' && *p <= '9') directive.width = (directive.width < 0 ? 0 : directive.width * 10) + (*p++ - '0');
     }
     if (*p == '.') {
       ++p;
-      spec.precision = 0;
+      directive.precision = 0;
       if (*p == '*') {
-        spec.precision = va_arg(args, int);
+        directive.precision = va_arg(args, int);
         ++p;
       } else {
-        while (*p >= '0' && *p <= '9') spec.precision = spec.precision * 10 + (*p++ - '0');
+        while (*p >= '0' && *p <= '9') directive.precision = directive.precision * 10 + (*p++ - '0');
       }
     }
     if (*p == 'h') {
-      spec.length = p[1] == 'h' ? Length::Char : Length::Short;
+      directive.length = p[1] == 'h' ? Length::Char : Length::Short;
       p += p[1] == 'h' ? 2 : 1;
     } else if (*p == 'l') {
-      spec.length = p[1] == 'l' ? Length::LongLong : Length::Long;
+      directive.length = p[1] == 'l' ? Length::LongLong : Length::Long;
       p += p[1] == 'l' ? 2 : 1;
     } else if (*p == 'I' && p[1] == '6' && p[2] == '4') {
-      spec.length = Length::LongLong;
+      directive.length = Length::LongLong;
       p += 3;
     } else if (*p == 'I' && p[1] == '3' && p[2] == '2') {
       p += 3;
     } else if (*p == 'I' || *p == 'z' || *p == 't' || *p == 'j') {
-      spec.length = *p == 'j' ? Length::LongLong : Length::Size;
+      directive.length = *p == 'j' ? Length::LongLong : Length::Size;
       ++p;
     } else if (*p == 'L') {
-      spec.length = Length::LongDouble;
+      directive.length = Length::LongDouble;
       ++p;
     } else if (*p == 'w') {
-      spec.length = Length::Wide;
+      directive.length = Length::Wide;
       ++p;
     }
 
@@ -170,52 +170,52 @@ bool Format(std::basic_string<CharT>& out, const CharT* format, va_list& args) {
         break;
       case 'd':
       case 'i':
-        out += Widen<CharT>(FormatSigned(spec, args));
+        out += Widen<CharT>(FormatSigned(directive, args));
         break;
       case 'u':
       case 'o':
       case 'x':
       case 'X':
-        out += Widen<CharT>(FormatUnsigned(spec, static_cast<char>(conversion), args));
+        out += Widen<CharT>(FormatUnsigned(directive, static_cast<char>(conversion), args));
         break;
       case 'e': case 'E': case 'f': case 'F': case 'g': case 'G': case 'a': case 'A':
-        out += Widen<CharT>(FormatFloating(spec, static_cast<char>(conversion), args));
+        out += Widen<CharT>(FormatFloating(directive, static_cast<char>(conversion), args));
         break;
       case 'p': {
-        Spec pointer;
+        Directive pointer;
         pointer.flags = "0";
         pointer.width = static_cast<int>(sizeof(void*) * 2);
         pointer.length = Length::LongLong;
         const auto value = reinterpret_cast<std::uintptr_t>(va_arg(args, void*));
-        Pad(out, Widen<CharT>(FormatNumber(NumberSpec(pointer, "ll", 'X'), static_cast<unsigned long long>(value))), spec);
+        Pad(out, Widen<CharT>(FormatNumber(NumberFormat(pointer, "ll", 'X'), static_cast<unsigned long long>(value))), directive);
         break;
       }
       case 'c':
       case 'C': {
         const int value = va_arg(args, int);
         std::basic_string<CharT> text;
-        if (TakesWide<CharT>(static_cast<char>(conversion), spec.length)) {
+        if (TakesWide<CharT>(static_cast<char>(conversion), directive.length)) {
           const char16_t wide[2] = {static_cast<char16_t>(value), 0};
           text = wide[0] == 0 ? std::basic_string<CharT>(1, 0) : FromWide<CharT>(wide);
         } else {
           const char narrow[2] = {static_cast<char>(value), 0};
           text = narrow[0] == 0 ? std::basic_string<CharT>(1, 0) : FromNarrowText<CharT>(narrow);
         }
-        Pad(out, text, spec);
+        Pad(out, text, directive);
         break;
       }
       case 's':
       case 'S': {
         std::basic_string<CharT> text;
-        if (TakesWide<CharT>(static_cast<char>(conversion), spec.length)) {
+        if (TakesWide<CharT>(static_cast<char>(conversion), directive.length)) {
           const char16_t* value = va_arg(args, const char16_t*);
           text = value == nullptr ? Widen<CharT>("(null)") : FromWide<CharT>(value);
         } else {
           const char* value = va_arg(args, const char*);
           text = value == nullptr ? Widen<CharT>("(null)") : FromNarrowText<CharT>(value);
         }
-        if (spec.precision >= 0 && text.size() > static_cast<std::size_t>(spec.precision)) text.resize(static_cast<std::size_t>(spec.precision));
-        Pad(out, text, spec);
+        if (directive.precision >= 0 && text.size() > static_cast<std::size_t>(directive.precision)) text.resize(static_cast<std::size_t>(directive.precision));
+        Pad(out, text, directive);
         break;
       }
       default:
