@@ -1,33 +1,38 @@
 // kavrin-hc: command-line reader of health insurance cards.
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <iostream>
 #include <string>
+#include <vector>
 
-#include "support/exception.h"
-#include "support/text.h"
-
-namespace {
-
-int Usage() {
-  std::fprintf(stderr, "usage: kavrin-hc message CODE\n");
-  return 2;
-}
-
-int Message(const char* text) {
-  char* end = nullptr;
-  const long long code = std::strtoll(text, &end, 0);
-  if (end == text || *end != '\0') {
-    std::fprintf(stderr, "kavrin-hc: not a number: %s\n", text);
-    return 2;
-  }
-  std::printf("%s\n", TAVQ::ToNarrow(TAVQ::SystemMessage(static_cast<std::int32_t>(code))).c_str());
-  return 0;
-}
-
-}  // namespace
+#include "cli/commands.h"
+#include "cli/options.h"
+#include "services/error_record.h"
+#include "services/user_notifier.h"
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::strcmp(argv[1], "message") == 0) return Message(argv[2]);
-  return Usage();
+  // The commands show every failure themselves, once, as text or JSON.
+  TAVQ::InstallUserNotifier(&TAVQ::QuietUserNotifier());
+  TAVQ::ThreadErrorRecordStore errorRecords;
+  TAVQ::InstallErrorRecordStore(&errorRecords);
+
+  Cli::Options options;
+  try {
+    options = Cli::ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const Cli::UsageError& e) {
+    std::cerr << "kavrin-hc: " << e.what() << "\n\n" << Cli::UsageText();
+    return Cli::kExitUsage;
+  }
+
+  try {
+    switch (options.command) {
+      case Cli::Command::Readers: return Cli::ListReadersCommand(options, std::cout, std::cerr);
+      case Cli::Command::Select: return Cli::SelectReaderCommand(options, std::cout, std::cerr);
+      case Cli::Command::Read: return Cli::ReadCommand(options, std::cout, std::cerr);
+      case Cli::Command::Message: return Cli::MessageCommand(options, std::cout, std::cerr);
+      case Cli::Command::Help: std::cout << Cli::UsageText(); return Cli::kExitSuccess;
+    }
+  } catch (const std::exception& e) {
+    // The services never throw; this is the output itself failing (out of memory).
+    std::cerr << "kavrin-hc: " << e.what() << '\n';
+  }
+  return Cli::kExitFailure;
 }

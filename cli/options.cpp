@@ -1,0 +1,133 @@
+#include "cli/options.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+
+namespace Cli {
+
+namespace {
+
+Command ParseCommand(const std::string& word) {
+  if (word == "readers") return Command::Readers;
+  if (word == "select") return Command::Select;
+  if (word == "read") return Command::Read;
+  if (word == "message") return Command::Message;
+  if (word == "help" || word == "--help" || word == "-h") return Command::Help;
+  throw UsageError("unknown command: " + word);
+}
+
+std::uint16_t ParseCardId(const std::string& text) {
+  if (text == "1") return 1;
+  if (text == "7") return 7;
+  if (text == "any") return 0xFFFF;
+  throw UsageError("--card-id must be 1, 7 or any, not: " + text);
+}
+
+// Splits "--name=value" into its two halves; a bare "--name" has no value.
+std::pair<std::string, std::optional<std::string>> SplitOption(const std::string& argument) {
+  const auto equals = argument.find('=');
+  if (argument.rfind("--", 0) != 0 || equals == std::string::npos) return {argument, std::nullopt};
+  return {argument.substr(0, equals), argument.substr(equals + 1)};
+}
+
+class ArgumentReader {
+ public:
+  explicit ArgumentReader(const std::vector<std::string>& arguments) : arguments_(arguments) {}
+  bool Done() const { return next_ >= arguments_.size(); }
+  const std::string& Next() { return arguments_[next_++]; }
+  std::string ValueOf(const std::string& option, const std::optional<std::string>& inlineValue) {
+    if (inlineValue) return *inlineValue;
+    if (Done()) throw UsageError(option + " needs a value");
+    return Next();
+  }
+
+ private:
+  const std::vector<std::string>& arguments_;
+  std::size_t next_ = 0;
+};
+
+void RequireNoValue(const std::string& option, const std::optional<std::string>& value) {
+  if (value) throw UsageError(option + " takes no value");
+}
+
+}  // namespace
+
+std::int32_t ParseErrorCode(const std::string& text) {
+  const bool negative = !text.empty() && text[0] == '-';
+  const std::string digits = negative ? text.substr(1) : text;
+  if (digits.empty() || !std::isdigit(static_cast<unsigned char>(digits[0]))) {
+    throw UsageError("not an error code: " + text);
+  }
+  const bool hex = digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
+  errno = 0;
+  char* end = nullptr;
+  const unsigned long long magnitude = std::strtoull(digits.c_str(), &end, hex ? 16 : 10);
+  if (end == digits.c_str() || *end != '\0' || errno == ERANGE) throw UsageError("not an error code: " + text);
+  if (negative) {
+    if (hex || magnitude > 0x80000000ull) throw UsageError("error code out of range: " + text);
+    return static_cast<std::int32_t>(-static_cast<long long>(magnitude));
+  }
+  if (magnitude > 0xFFFFFFFFull) throw UsageError("error code out of range: " + text);
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(magnitude));
+}
+
+Options ParseOptions(const std::vector<std::string>& arguments) {
+  Options options;
+  ArgumentReader reader(arguments);
+  if (reader.Done()) throw UsageError("a command is required");
+  options.command = ParseCommand(reader.Next());
+  std::optional<std::string> code;
+
+  while (!reader.Done()) {
+    const std::string& argument = reader.Next();
+    const auto [name, value] = SplitOption(argument);
+    if (name == "--json") {
+      RequireNoValue(name, value);
+      options.json = true;
+    } else if (options.command == Command::Read && name == "--reader") {
+      options.reader = reader.ValueOf(name, value);
+      if (options.reader->empty()) throw UsageError("--reader needs a reader name");
+    } else if (options.command == Command::Read && name == "--card-id") {
+      options.cardId = ParseCardId(reader.ValueOf(name, value));
+    } else if (options.command == Command::Read && name == "--verify") {
+      RequireNoValue(name, value);
+      options.verify = true;
+    } else if (options.command == Command::Read && name == "--check-origin") {
+      RequireNoValue(name, value);
+      options.checkOrigin = true;
+    } else if (options.command == Command::Message && !code && (argument.rfind("--", 0) != 0)) {
+      code = argument;
+    } else {
+      throw UsageError("unexpected argument: " + argument);
+    }
+  }
+
+  if (options.command == Command::Message) {
+    if (!code) throw UsageError("message needs an error code");
+    options.code = ParseErrorCode(*code);
+  }
+  return options;
+}
+
+const char* UsageText() {
+  return "usage: kavrin-hc COMMAND [OPTIONS]\n"
+         "\n"
+         "commands:\n"
+         "  readers                 list the smart card readers\n"
+         "  select                  the reader that holds a health card (asks when several do)\n"
+         "  read                    read the card's four data blocks\n"
+         "      --reader NAME       the reader (default: the one select gives)\n"
+         "      --card-id 1|7|any   the card application (default: any, 1 then 7)\n"
+         "      --verify            verify each block against the card's SOD\n"
+         "      --check-origin      check the chip serial number and active authentication\n"
+         "  message CODE            the system's text for an error code (decimal or 0x...)\n"
+         "  help                    this text\n"
+         "\n"
+         "every command takes --json for one JSON document on stdout.\n"
+         "\n"
+         "exit status: 0 success; 1 failure; 2 usage error; 3 the card was read but a block,\n"
+         "a verification or the origin check failed; 4 no reader was selected.\n";
+}
+
+}  // namespace Cli
