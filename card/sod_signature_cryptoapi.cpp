@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 
+#include "card/signed_digest_cryptoapi.h"
 #include "card/sod_signature.h"
 #include "support/exception.h"
 #include "support/format.h"
@@ -155,6 +156,7 @@ SignedMessage VerifySignedMessage(const ByteArray& der) {
   CertificateContext returned(signer);
   if (!message.signatureValid || !returned) ThrowInvalidSignature();
   message.content.resize(contentSize);
+  if (!SignedDigestMatchesContent(der, message.content, parameters.hCryptProv)) ThrowInvalidSignature();
   message.signer = Certificate(std::make_unique<CryptoApiCertificate>(
       CertificateContext(CertDuplicateCertificateContext(returned.get()))));
   return message;
