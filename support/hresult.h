@@ -4,7 +4,8 @@
 #include <cstdint>
 
 #ifdef _WIN32
-#include <windef.h>  // HRESULT itself
+// HRESULT itself is declared with the base types.
+#include <windef.h>
 #include <winerror.h>
 #else
 using HRESULT = std::int32_t;
