@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "cli/utf8.h"
+#include "support/text.h"
 #include "support/system_time.h"
 
 namespace Cli {
@@ -23,7 +23,7 @@ class PropertyWriter {
 
   PropertyWriter& Text(const char* name, TextGetter get, FlagGetter specified = nullptr) {
     TAVQ::WString value;
-    json_[name] = Present(specified) && (object_.*get)(&value) == S_OK ? Json(ToUtf8(value)) : Json();
+    json_[name] = Present(specified) && (object_.*get)(&value) == S_OK ? Json(TAVQ::ToUtf8(value)) : Json();
     return *this;
   }
   PropertyWriter& Number(const char* name, NumberGetter get, FlagGetter specified = nullptr) {

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "cli/utf8.h"
+#include "support/text.h"
 #include "services/doc_read_service.h"
 #include "services/service_status.h"
 #include "services/smart_card_service.h"
@@ -48,7 +48,7 @@ auto VerifyInto(CDocReadService& service, HRESULT (CDocReadService::*verify)(TAV
   return [&service, verify](Json& value) {
     TAVQ::WString certificate;
     const HRESULT status = (service.*verify)(&certificate);
-    if (!TAVQ::Failed(status)) value = Json{{"signerCertificate", ToUtf8(certificate)}};
+    if (!TAVQ::Failed(status)) value = Json{{"signerCertificate", TAVQ::ToUtf8(certificate)}};
     return status;
   };
 }
@@ -84,7 +84,7 @@ ReadOutcome ReadCard(const ReadRequest& request) {
   }
 
   Json& report = outcome.report;
-  report["reader"] = ToUtf8(*reader);
+  report["reader"] = TAVQ::ToUtf8(*reader);
   report["cardId"] = service.CardId();
   Report parts;
   parts.Add(report, "document", ReadInto(service, &CDocReadService::ReadZKDocumentData));

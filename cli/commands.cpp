@@ -3,7 +3,7 @@
 #include "cli/card_reading.h"
 #include "cli/service_call.h"
 #include "cli/text_report.h"
-#include "cli/utf8.h"
+#include "support/text.h"
 #include "services/service_status.h"
 #include "services/smart_card_service.h"
 #include "services/utilities_service.h"
@@ -38,10 +38,10 @@ ExitStatus ListReadersCommand(const Options& options, std::ostream& out, std::os
   }
   if (options.json) {
     Json names = Json::array();
-    for (const TAVQ::WString& reader : readers) names.push_back(ToUtf8(reader));
+    for (const TAVQ::WString& reader : readers) names.push_back(TAVQ::ToUtf8(reader));
     WriteJson(out, Json{{"readers", names}});
   } else {
-    for (const TAVQ::WString& reader : readers) out << ToUtf8(reader) << '\n';
+    for (const TAVQ::WString& reader : readers) out << TAVQ::ToUtf8(reader) << '\n';
   }
   return kExitSuccess;
 }
@@ -55,16 +55,16 @@ ExitStatus SelectReaderCommand(const Options& options, std::ostream& out, std::o
     return Fail(options, FailureOf(status), exit, out, err);
   }
   if (options.json) {
-    WriteJson(out, Json{{"reader", ToUtf8(reader)}});
+    WriteJson(out, Json{{"reader", TAVQ::ToUtf8(reader)}});
   } else {
-    out << ToUtf8(reader) << '\n';
+    out << TAVQ::ToUtf8(reader) << '\n';
   }
   return kExitSuccess;
 }
 
 ExitStatus ReadCommand(const Options& options, std::ostream& out, std::ostream& err) {
   ReadRequest request;
-  if (options.reader) request.reader = FromUtf8(*options.reader);
+  if (options.reader) request.reader = TAVQ::FromUtf8(*options.reader);
   request.cardId = options.cardId;
   request.verify = options.verify;
   request.checkOrigin = options.checkOrigin;
@@ -86,12 +86,12 @@ ExitStatus MessageCommand(const Options& options, std::ostream& out, std::ostrea
   TAVQ::CUtilitiesService utilities;
   TAVQ::WString message;
   if (const HRESULT status = utilities.GetErrorMessage(options.code, &message); TAVQ::Failed(status)) {
-    return Fail(options, {status, ToUtf8(TAVQ::SystemMessage(status))}, kExitFailure, out, err);
+    return Fail(options, {status, TAVQ::ToUtf8(TAVQ::SystemMessage(status))}, kExitFailure, out, err);
   }
   if (options.json) {
-    WriteJson(out, Json{{"code", HResultText(options.code)}, {"message", ToUtf8(message)}});
+    WriteJson(out, Json{{"code", HResultText(options.code)}, {"message", TAVQ::ToUtf8(message)}});
   } else {
-    out << ToUtf8(message) << '\n';
+    out << TAVQ::ToUtf8(message) << '\n';
   }
   return kExitSuccess;
 }

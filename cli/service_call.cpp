@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "cli/utf8.h"
+#include "support/text.h"
 #include "services/error_record.h"
 #include "support/exception.h"
 
@@ -15,8 +15,8 @@ std::string HResultText(HRESULT status) {
 }
 
 Failure FailureOf(HRESULT status) {
-  if (auto record = TAVQ::ThreadErrorRecordStore::Current()) return {status, ToUtf8(record->description)};
-  return {status, ToUtf8(TAVQ::SystemMessage(status))};
+  if (auto record = TAVQ::ThreadErrorRecordStore::Current()) return {status, TAVQ::ToUtf8(record->description)};
+  return {status, TAVQ::ToUtf8(TAVQ::SystemMessage(status))};
 }
 
 void ClearErrorRecord() { TAVQ::ThreadErrorRecordStore::Clear(); }

@@ -39,7 +39,7 @@ void AppendUtf16(WString& out, char32_t c) {
 
 }  // namespace
 
-std::string ToNarrow(const WString& text) {
+std::string ToUtf8(const WString& text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -48,7 +48,7 @@ std::string ToNarrow(const WString& text) {
       AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
       ++i;
     } else if (c >= 0xD800 && c <= 0xDFFF) {
-      out += '?';
+      AppendUtf8(out, 0xFFFD);
     } else {
       AppendUtf8(out, c);
     }
@@ -56,7 +56,7 @@ std::string ToNarrow(const WString& text) {
   return out;
 }
 
-WString FromNarrow(const std::string& text) {
+WString FromUtf8(const std::string& text) {
   WString out;
   out.reserve(text.size());
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());

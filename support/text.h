@@ -7,12 +7,17 @@
 
 namespace TAVQ {
 
-// Wide text in the narrow (ANSI) code page: UTF-8 off Windows. Characters the code
-// page cannot represent (lone surrogates) become '?'.
+// Wide text in the platform's narrow (ANSI) code page: UTF-8 off Windows. Characters
+// the code page cannot represent become its default character.
 std::string ToNarrow(const WString& text);
 
-// Narrow text of the platform code page to wide; invalid sequences become U+FFFD.
+// Narrow text of the platform's code page to wide.
 WString FromNarrow(const std::string& text);
+
+// UTF-8 on every platform (PC/SC names off Windows, JSON, the terminal). Lone
+// surrogates and invalid sequences become U+FFFD.
+std::string ToUtf8(const WString& text);
+WString FromUtf8(const std::string& text);
 
 // RFC 4648 Base64 with padding and no line breaks.
 WString ToBase64(const ByteArray& bytes);

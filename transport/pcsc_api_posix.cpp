@@ -28,7 +28,7 @@ std::u16string WidenMultiString(const char* narrow, std::size_t length) {
   for (const char* name = narrow; name < end && *name != 0;) {
     std::size_t size = 0;
     while (name + size < end && name[size] != 0) ++size;
-    wide += FromNarrow(std::string(name, size));
+    wide += FromUtf8(std::string(name, size));
     wide += u'\0';
     name += size + 1;
   }
@@ -40,7 +40,7 @@ std::string NarrowMultiString(const char16_t* wide) {
   std::string narrow;
   for (const char16_t* name = wide; *name != 0;) {
     const std::u16string current(name);
-    narrow += ToNarrow(current);
+    narrow += ToUtf8(current);
     narrow += '\0';
     name += current.size() + 1;
   }
@@ -109,7 +109,7 @@ class PcscLiteApi : public PCSCApi {
 
   Result Connect(ContextHandle context, const char16_t* reader, std::uint32_t shareMode,
                  std::uint32_t preferredProtocols, CardHandle* card, std::uint32_t* activeProtocol) override {
-    const std::string name = reader != nullptr ? ToNarrow(reader) : std::string();
+    const std::string name = reader != nullptr ? ToUtf8(reader) : std::string();
     SCARDHANDLE handle = 0;
     DWORD protocol = 0;
     const LONG result = SCardConnect(ToContext(context), reader != nullptr ? name.c_str() : nullptr, shareMode,

@@ -1,8 +1,9 @@
-#include "cli/utf8.h"
+#include "support/text.h"
 
 #include <gtest/gtest.h>
 
-using namespace Cli;
+using TAVQ::FromUtf8;
+using TAVQ::ToUtf8;
 
 namespace {
 
