@@ -22,8 +22,9 @@ constexpr std::uint8_t kPerformSecurityOperation = 0x2A;
 // Le 00: up to 256 bytes.
 constexpr std::uint16_t kAnyLength = 256;
 constexpr std::size_t kMaxChunk = 128;
-// READ BINARY addresses at most 16 bits of offset.
-constexpr std::size_t kMaxOffset = 0xFFFF;
+// READ BINARY with bit 8 of P1 clear carries a 15-bit offset; with it set, P1 names a
+// short EF identifier instead, so a larger offset would read another file.
+constexpr std::size_t kMaxOffset = 0x7FFF;
 
 ResponseAPDU Checked(CardChannel& channel, const CommandAPDU& command) {
   ResponseAPDU response = channel.Transmit(command);
@@ -65,15 +66,16 @@ ResponseAPDU CardApplication::SelectFile(CardChannel& channel, std::uint16_t fil
 }
 
 ByteArray CardApplication::ReadFileData(CardChannel& channel, std::size_t offset, std::size_t length) const {
+  // Refused before the first command: a partial read would be of no use.
+  if (length > 0 && (offset > kMaxOffset || length - 1 > kMaxOffset - offset)) {
+    throw CardException(TAVQ::FormatString(u"Cannot read beyond offset 0x%X of an elementary file",
+                                           static_cast<unsigned>(kMaxOffset)));
+  }
   ByteArray result;
   result.reserve(length);
   for (std::size_t done = 0; done < length;) {
     const std::size_t at = offset + done;
     const std::size_t chunk = std::min(kMaxChunk, length - done);
-    if (at > kMaxOffset) {
-      throw CardException(TAVQ::FormatString(u"Cannot read beyond offset 0x%X of an elementary file",
-                                             static_cast<unsigned>(kMaxOffset)));
-    }
     const ResponseAPDU response =
         Checked(channel, CommandAPDU(kIsoClass, kReadBinary, static_cast<std::uint8_t>(at >> 8),
                                      static_cast<std::uint8_t>(at), static_cast<std::uint16_t>(chunk), false));

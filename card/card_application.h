@@ -21,8 +21,9 @@ class CardApplication {
   // Every command raises JavaCard::AppletException for a status word other than 9000.
   SmartCardIO::ResponseAPDU SelectApplication(SmartCardIO::CardChannel& channel) const;
   SmartCardIO::ResponseAPDU SelectFile(SmartCardIO::CardChannel& channel, std::uint16_t fileId) const;
-  // READ BINARY in chunks of at most 128 bytes; raises CardException when the card
-  // answers a chunk with another number of bytes than asked for.
+  // READ BINARY in chunks of at most 128 bytes; raises CardException, before any
+  // command, for bytes beyond offset 0x7FFF (the largest READ BINARY can address),
+  // and when the card answers a chunk with another number of bytes than asked for.
   TAVQ::ByteArray ReadFileData(SmartCardIO::CardChannel& channel, std::size_t offset,
                                std::size_t length) const;
   // MANAGE SECURITY ENVIRONMENT: the digital signature template with the algorithm

@@ -211,6 +211,27 @@ TEST_F(ZKCardTest, BodyLengthEqualToTheFileSizePassesTheSizeTest) {
   EXPECT_EQ(card->ReadBlockBytes(0x0D01), block);
 }
 
+TEST_F(ZKCardTest, BlockBeyondTheReadBinaryOffsetRangeIsRefusedBeforeItsBody) {
+  auto card = Open();
+  // The last byte at offset 0x7FFF is still addressable.
+  const ByteArray largest = FillerBlock(0x0D01, 0x7FFC);
+  ExpectBlockRead(pcsc_, largest);
+  EXPECT_EQ(card->ReadBlockBytes(0x0D01), largest);
+  EXPECT_EQ(pcsc_.SentCommands().back(), Hex("00B07F8080"));
+
+  // One byte more would need P1 0x80, which names a short EF instead of an offset.
+  const ByteArray tooLarge = FillerBlock(0x0D02, 0x7FFD);
+  ExpectSelectApplication(pcsc_);
+  ExpectSelectFile(pcsc_, 0x0D02, tooLarge.size());
+  ExpectReadBinary(pcsc_, tooLarge, 4);
+  pcsc_.ClearLog();
+  EXPECT_EQ(MessageOf([&] { card->ReadBlockBytes(0x0D02); }),
+            "Cannot read beyond offset 0x7FFF of an elementary file");
+  EXPECT_TRUE(pcsc_.ScriptDone());
+  EXPECT_EQ(pcsc_.Count(Call::Transmit), 3u);
+  ExpectNothingLeftOpen();
+}
+
 TEST_F(ZKCardTest, ShortChunkFromTheCardIsRefusedAndNotCached) {
   auto card = Open();
   const ByteArray block = FillerBlock(0x0D01, 200);

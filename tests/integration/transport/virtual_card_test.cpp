@@ -131,9 +131,17 @@ TEST_P(VirtualCardTest, CaseFourTravelsAsTheProtocolRequires) {
 TEST_P(VirtualCardTest, WrongLengthIsAskedAgainWithTheCardsLength) {
   channel->Connect();
   channel->Transmit(CommandAPDU(0x00, 0xA4, 0x04, 0x00, kCardManager, 0, false));
-  const ResponseAPDU data = channel->Transmit(CommandAPDU(0x80, 0xCA, 0x9F, 0x7F, 256, false));
+  const std::size_t before = ApduLog().size();
+  // The production data are 45 (0x2D) bytes: asking for 16 makes the card name its length.
+  const ResponseAPDU data = channel->Transmit(CommandAPDU(0x80, 0xCA, 0x9F, 0x7F, 0x10, false));
   EXPECT_EQ(data.sw(), 0x9000);
   EXPECT_EQ(data.data().size(), 45u);
+  const std::vector<std::string> log = ApduLog();
+  const std::vector<std::string> exchanges(log.begin() + static_cast<std::ptrdiff_t>(before), log.end());
+  ASSERT_EQ(exchanges.size(), 4u);
+  EXPECT_EQ(exchanges[0], "> 80CA9F7F10");
+  EXPECT_EQ(exchanges[1], "< 6C2D");
+  EXPECT_EQ(exchanges[2], "> 80CA9F7F2D");
   channel->Disconnect(kLeaveCard);
 }
 
