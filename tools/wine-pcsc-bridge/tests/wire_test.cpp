@@ -1,0 +1,69 @@
+#include "common/wire.h"
+
+#include <gtest/gtest.h>
+
+namespace WinePcscBridge {
+namespace {
+
+MessageReader BodyOf(const MessageWriter& writer) { return MessageReader(writer.Body()); }
+
+TEST(Wire, NumbersAndBytesRoundTripInOrder) {
+  MessageWriter writer;
+  writer.U32(0x80100069u).Text("Virtual PCD 00 00").Bytes({0x00, 0xA4, 0x04}).U32(0);
+  MessageReader reader = BodyOf(writer);
+  EXPECT_EQ(reader.U32(), 0x80100069u);
+  EXPECT_EQ(reader.Text(), "Virtual PCD 00 00");
+  EXPECT_EQ(reader.Bytes(), (std::vector<std::uint8_t>{0x00, 0xA4, 0x04}));
+  EXPECT_EQ(reader.U32(), 0u);
+  EXPECT_NO_THROW(reader.ExpectEnd());
+}
+
+TEST(Wire, NumbersAreLittleEndianWhateverTheHost) {
+  EXPECT_EQ(MessageWriter().U32(0x11223344u).Body(), (std::vector<std::uint8_t>{0x44, 0x33, 0x22, 0x11}));
+}
+
+TEST(Wire, FrameCarriesTheBodyLength) {
+  const std::vector<std::uint8_t> frame = MessageWriter().Text("ab").Frame();
+  EXPECT_EQ(frame, (std::vector<std::uint8_t>{6, 0, 0, 0, 2, 0, 0, 0, 'a', 'b'}));
+  EXPECT_EQ(FrameBodyLength(frame.data()), 6u);
+}
+
+TEST(Wire, EmptyByteStringsSurvive) {
+  MessageReader reader = BodyOf(MessageWriter().Bytes(nullptr, 0).Text(""));
+  EXPECT_TRUE(reader.Bytes().empty());
+  EXPECT_EQ(reader.Text(), "");
+  EXPECT_NO_THROW(reader.ExpectEnd());
+}
+
+TEST(WireErrors, ShortAndGarbledMessagesAreRefused) {
+  EXPECT_THROW(MessageReader({1, 2, 3}).U32(), WireError);
+  // A byte string claiming more bytes than the message holds.
+  MessageReader truncated({5, 0, 0, 0, 'a', 'b'});
+  EXPECT_THROW(truncated.Bytes(), WireError);
+  // A length of 0xFFFFFFFF must not wrap around the bounds check.
+  MessageReader huge({0xFF, 0xFF, 0xFF, 0xFF, 'a'});
+  EXPECT_THROW(huge.Bytes(), WireError);
+}
+
+TEST(WireErrors, TrailingBytesAreReported) {
+  MessageReader reader({1, 0, 0, 0, 9});
+  reader.U32();
+  try {
+    reader.ExpectEnd();
+    FAIL() << "trailing byte accepted";
+  } catch (const WireError& error) {
+    EXPECT_STREQ(error.what(), "message has 1 unexpected trailing bytes");
+  }
+}
+
+TEST(WireErrors, FrameLengthsAboveTheLimitAreRefused) {
+  const std::uint8_t atLimit[4] = {0x00, 0x00, 0x10, 0x00};
+  const std::uint8_t aboveLimit[4] = {0x01, 0x00, 0x10, 0x00};
+  EXPECT_EQ(FrameBodyLength(atLimit), kMaxBodyLength);
+  EXPECT_THROW(FrameBodyLength(aboveLimit), WireError);
+  const std::vector<std::uint8_t> tooLong(kMaxBodyLength + 1);
+  EXPECT_THROW(MessageWriter().Bytes(tooLong), WireError);
+}
+
+}  // namespace
+}  // namespace WinePcscBridge
