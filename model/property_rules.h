@@ -37,8 +37,10 @@ HRESULT PutNumber(OptionalField<std::int32_t>& field, std::int32_t value);
 // reads as that day at midnight in every time zone. A field before 1601-01-01 has
 // no file time and gives E_FAIL (a never-set field holds 0 ticks).
 HRESULT GetDate(TAVQ::DateTime field, TAVQ::OleDate* result);
-// The DATE is universal time, kept as local time (kind Local). A DATE with no
-// SYSTEMTIME gives E_FAIL and leaves the field unchanged.
+// The DATE is universal time and is kept so (kind Utc): the card then gets the
+// calendar day the client wrote, in every time zone. A DATE with no
+// SYSTEMTIME, or one before 1601-01-01 (no file time), gives E_FAIL and leaves the
+// field unchanged.
 HRESULT PutDate(TAVQ::DateTime& field, TAVQ::OleDate value);
 HRESULT GetDate(const OptionalField<TAVQ::DateTime>& field, TAVQ::OleDate* result);
 HRESULT PutDate(OptionalField<TAVQ::DateTime>& field, TAVQ::OleDate value);

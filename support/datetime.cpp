@@ -58,7 +58,10 @@ DateTime::DateTime(int year, int month, int day, DateTimeKind kind) {
 
 DateTime::DateTime(int year, int month, int day, int hour, int minute, int second, int millisecond,
                    DateTimeKind kind) {
-  std::int64_t ticks = DateToTicks(year, month, day) + TimeToTicks(hour, minute, second);
+  // Two statements: the date is checked before the time, whatever the compiler's
+  // order of evaluating the operands of one expression.
+  std::int64_t ticks = DateToTicks(year, month, day);
+  ticks += TimeToTicks(hour, minute, second);
   if (millisecond < 0 || millisecond > 999) throw ArgumentOutOfRangeException(u"millisecond");
   CheckKind(kind);
   ticks += std::int64_t{millisecond} * TimeSpan::TicksPerMillisecond;

@@ -90,6 +90,26 @@ TEST(BlockObjectDates, ADateWithoutCalendarFormFailsAndChangesNothing) {
   EXPECT_FALSE(specified);
 }
 
+TEST(BlockObjectDates, AWrittenDateBeforeTheFirstFileTimeIsRefusedNotMovedTo1601) {
+  TAVQ::SystemTime june1600;
+  june1600.wYear = 1600;
+  june1600.wMonth = 6;
+  june1600.wDay = 1;
+  double value = 0;
+  ASSERT_TRUE(TAVQ::SystemTimeToVariantTime(june1600, value));
+  ZK::VariablePersoBlockObject object;
+  const auto block = PersoBlock(false);
+  ASSERT_EQ(object.Load(&block), S_OK);
+  EXPECT_EQ(object.put_DateOfIssue(value), E_FAIL);
+  EXPECT_EQ(object.put_DateOfExpiry(value), E_FAIL);
+  double date = 0;
+  EXPECT_EQ(object.get_DateOfIssue(&date), S_OK);
+  EXPECT_EQ(date, k15March2021);
+  bool specified = true;
+  EXPECT_EQ(object.get_DateOfExpirySpecified(&specified), S_OK);
+  EXPECT_FALSE(specified);
+}
+
 TEST(BlockObjectDates, ACardDateBeforeTheFirstFileTimeGivesAFailureStatus) {
   ZK::VariablePersoDataBlock block;
   block.Decode(Block(0x0D03, {Element(0x0630, Ascii("1")), Element(0x0631, Ascii("31121600")),

@@ -70,6 +70,9 @@ TEST(DateTimeConstructionTest, EveryTimeCheckNamesItsParameter) {
   ExpectOutOfRange([] { DateTime(2024, 1, 1, 0, 0, 0, -1); }, u"millisecond");
   // Date checks come first.
   ExpectOutOfRange([] { DateTime(2024, 2, 30, 24, 0, 0, 0); }, u"day");
+  // Then the time, the millisecond and last the kind.
+  ExpectOutOfRange([] { DateTime(2024, 1, 1, 0, 60, 0, 1000, DateTimeKind::LocalAmbiguousDst); }, u"minute");
+  ExpectOutOfRange([] { DateTime(2024, 1, 1, 0, 0, 0, 1000, DateTimeKind::LocalAmbiguousDst); }, u"millisecond");
 }
 
 TEST(DateTimeConstructionTest, KindThreeAndTicksOutOfRangeAreRefused) {
