@@ -36,9 +36,11 @@ class ArgumentReader {
   explicit ArgumentReader(const std::vector<std::string>& arguments) : arguments_(arguments) {}
   bool Done() const { return next_ >= arguments_.size(); }
   const std::string& Next() { return arguments_[next_++]; }
+  // The value of an option: "--name=value", or the next argument unless that is itself
+  // an option (so "--reader --json" is a missing name, not a reader called "--json").
   std::string ValueOf(const std::string& option, const std::optional<std::string>& inlineValue) {
     if (inlineValue) return *inlineValue;
-    if (Done()) throw UsageError(option + " needs a value");
+    if (Done() || arguments_[next_].rfind("--", 0) == 0) throw UsageError(option + " needs a value");
     return Next();
   }
 

@@ -25,6 +25,7 @@ TEST(OptionsTest, ReadTakesEveryOptionInBothSpellings) {
 
   options = Parse({"read", "--reader=A=B", "--card-id=any"});
   EXPECT_EQ(options.reader, "A=B");
+  EXPECT_EQ(Parse({"read", "--reader=--odd name"}).reader, "--odd name");
   EXPECT_EQ(options.cardId, 0xFFFF);
   EXPECT_EQ(Parse({"read", "--card-id", "1"}).cardId, 1);
 }
@@ -38,6 +39,8 @@ TEST(OptionsTest, BadCommandLinesAreUsageErrors) {
       {"read", "--card-id"},
       {"read", "--reader"},
       {"read", "--reader="},
+      {"read", "--reader", "--json"},
+      {"read", "--card-id", "--verify"},
       {"read", "--verify=yes"},
       {"read", "--unknown"},
       {"read", "extra"},

@@ -313,4 +313,37 @@ TEST_F(DocReadServiceTest, TraceShowsTheVbScopeAroundInitCardWithBothArgumentFor
   EXPECT_EQ(notifier_.shown.size(), 1u) << "the nested call reports once";
 }
 
+TEST_F(DocReadServiceTest, EveryMethodTracesItsOwnNameAndStatus) {
+  traceLines.clear();
+  InstallTraceSink(&CollectTrace);
+  WString certificate;
+  std::unique_ptr<ZK::DocumentBlockObject> document;
+  std::unique_ptr<ZK::FixedPersoBlockObject> fixed;
+  std::unique_ptr<ZK::VariableAdminBlockObject> admin;
+  std::unique_ptr<ZK::VariablePersoBlockObject> perso;
+  service_.CheckCardOrigin();
+  service_.ReadZKDocumentData(&document);
+  service_.VerifyZKDocumentData(&certificate);
+  service_.ReadZKFixedPersoData(&fixed);
+  service_.VerifyZKFixedPersoData(&certificate);
+  service_.ReadZKVariableAdminData(&admin);
+  service_.VerifyZKVariableAdminData(&certificate);
+  service_.ReadZKVariablePersoData(&perso);
+  service_.VerifyZKVariablePersoData(&certificate);
+  service_.ReleaseCard();
+  InstallTraceSink(nullptr);
+
+  std::vector<WString> expected;
+  for (const char16_t* method :
+       {u"CheckCardOrigin", u"ReadZKDocumentData", u"VerifyZKDocumentData", u"ReadZKFixedPersoData",
+        u"VerifyZKFixedPersoData", u"ReadZKVariableAdminData", u"VerifyZKVariableAdminData",
+        u"ReadZKVariablePersoData", u"VerifyZKVariablePersoData"}) {
+    expected.push_back(u"Enter CDocReadService::" + WString(method));
+    expected.push_back(u"Exit CDocReadService::" + WString(method) + u" result=-2147019873");
+  }
+  expected.push_back(u"Enter CDocReadService::ReleaseCard");
+  expected.push_back(u"Exit CDocReadService::ReleaseCard result=0");
+  EXPECT_EQ(traceLines, expected);
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include "recording_notifier.h"
 #include "services/service_status.h"
 #include "support/exception.h"
+#include "services/trace_scope.h"
 #include "transport/pcsc_constants.h"
 
 using namespace TAVQ;
@@ -146,6 +147,25 @@ TEST_F(SmartCardServiceTest, MissingSmartCardServiceIsReportedBySelectReader) {
   EXPECT_EQ(service_.SelectReader(&reader), ToHResult(0x8010001Du));
   ASSERT_EQ(notifier_.shown.size(), 1u);
   EXPECT_EQ(notifier_.shown[0], SystemMessage(PCSC::kNoService));
+}
+
+std::vector<WString> traceLines;
+void CollectTrace(const WString& line) { traceLines.push_back(line); }
+
+TEST_F(SmartCardServiceTest, BothMethodsTraceTheirNames) {
+  traceLines.clear();
+  InstallTraceSink(&CollectTrace);
+  StringList readers;
+  WString reader = u"R";
+  service_.ListReaders(&readers);
+  service_.SelectReader(&reader);
+  InstallTraceSink(nullptr);
+  EXPECT_EQ(traceLines, (std::vector<WString>{
+                            u"Enter CSmartCardService::ListReaders",
+                            u"Exit CSmartCardService::ListReaders result=0",
+                            u"Enter CSmartCardService::SelectReader ReaderName=R",
+                            u"Exit CSmartCardService::SelectReader result=-2147023673",
+                        }));
 }
 
 }  // namespace

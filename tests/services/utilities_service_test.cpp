@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "recording_notifier.h"
+#include "services/trace_scope.h"
 #include "support/exception.h"
 
 using namespace TAVQ;
@@ -37,6 +40,18 @@ TEST_F(UtilitiesServiceTest, NeverReportsAndRefusesANullResult) {
   Message(0x12345678);
   EXPECT_TRUE(notifier_.shown.empty());
   EXPECT_FALSE(Record().has_value());
+}
+
+std::vector<WString> traceLines;
+void CollectTrace(const WString& line) { traceLines.push_back(line); }
+
+TEST_F(UtilitiesServiceTest, TracesTheCodeAsASignedNumber) {
+  traceLines.clear();
+  InstallTraceSink(&CollectTrace);
+  Message(static_cast<std::int32_t>(0x80100069u));
+  InstallTraceSink(nullptr);
+  EXPECT_EQ(traceLines, (std::vector<WString>{u"Enter CUtilitiesService::GetErrorMessage ErrorCode=-2146434967",
+                                              u"Exit CUtilitiesService::GetErrorMessage result=0"}));
 }
 
 }  // namespace

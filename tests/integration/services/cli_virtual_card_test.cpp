@@ -147,4 +147,21 @@ TEST_F(CliOnBenchTest, TextOutputNamesEveryPropertyAndTheOutcome) {
   EXPECT_NE(run.output.find("Origin: ok\n"), std::string::npos) << run.output;
 }
 
+TEST_F(CliOnBenchTest, CommandLinesThatCannotBeUnderstoodExitTwoWithTheReasonAndNoCardWork) {
+  Bench::Card("insert");
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"", "a command is required"},
+      {"scan", "unknown command: scan"},
+      {"read --card-id 2", "--card-id must be 1, 7 or any, not: 2"},
+      {"read --reader --json", "--reader needs a value"},
+      {"message 0x1FFFFFFFF", "error code out of range: 0x1FFFFFFFF"},
+  };
+  for (const auto& [arguments, reason] : cases) {
+    const Bench::Run run = Bench::Shell(std::string(KAVRIN_HC) + " " + arguments + " 2>&1 >/dev/null");
+    EXPECT_EQ(run.exitStatus, 2) << arguments;
+    EXPECT_EQ(run.output.rfind("kavrin-hc: " + reason + "\n\nusage: kavrin-hc", 0), 0u) << run.output;
+  }
+  EXPECT_TRUE(Bench::ApduLog().empty());
+}
+
 }  // namespace

@@ -30,7 +30,10 @@ class ServicesOnBenchTest : public ::testing::Test {
     Bench::RemoveAllCards();
     ThreadErrorRecordStore::Clear();
   }
-  ~ServicesOnBenchTest() override { Bench::RemoveAllCards(); }
+  ~ServicesOnBenchTest() override {
+    Bench::RemoveAllCards();
+    InstallErrorRecordStore(previous_);  // store_ goes with the fixture
+  }
 
   WString Insert(const std::string& arguments = "") {
     Bench::Card("insert " + arguments);
