@@ -1,11 +1,9 @@
 // UtilitiesService: the platform's message text for any error code. Never reports.
-#include <new>
-
 #include "server/bstr.h"
 #include "server/classes.h"
 #include "server/com_object.h"
 #include "server/kavrin.h"
-#include "support/exception.h"
+#include "services/utilities_service.h"
 
 namespace Server {
 
@@ -18,12 +16,14 @@ class UtilitiesService : public ComObject<IUtilitiesService, IID_IUtilitiesServi
   HRESULT STDMETHODCALLTYPE GetErrorMessage(LONG code, BSTR* message) override {
     if (message == nullptr) return E_POINTER;
     *message = nullptr;
-    try {
-      return ToBstr(TAVQ::SystemMessage(static_cast<std::int32_t>(code)), message);
-    } catch (const std::bad_alloc&) {
-      return E_OUTOFMEMORY;
-    }
+    TAVQ::WString text;
+    const HRESULT status = service_.GetErrorMessage(static_cast<std::int32_t>(code), &text);
+    if (FAILED(status)) return status;
+    return ToBstr(text, message);
   }
+
+ private:
+  TAVQ::CUtilitiesService service_;
 };
 
 }  // namespace
