@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "support/exception.h"
 #include "support/types.h"
 #include "transport/pcsc_api.h"
 #include "transport/pcsc_constants.h"
@@ -177,5 +178,16 @@ class FakePCSC : public TAVQ::PCSC::PCSCApi {
   ContextHandle nextContext_ = 0xC0;
   CardHandle nextCard_ = 0x1000;
 };
+
+// The PC/SC code an operation raises, or 0 when it raises none.
+template <typename Operation>
+std::int32_t CodeOf(Operation operation) {
+  try {
+    operation();
+  } catch (const TAVQ::PCSC::PCSCWin32Exception& e) {
+    return e.errorCode;
+  }
+  return 0;
+}
 
 }  // namespace Fakes

@@ -6,6 +6,7 @@
 #include "transport/pcsc_context.h"
 
 using Fakes::Call;
+using Fakes::CodeOf;
 using Fakes::Hex;
 using TAVQ::ByteArray;
 using TAVQ::StringList;
@@ -14,16 +15,6 @@ using namespace TAVQ::PCSC;
 namespace {
 
 // The operation's failure code, or 0 when it succeeded.
-template <typename Operation>
-std::int32_t CodeOf(Operation operation) {
-  try {
-    operation();
-  } catch (const PCSCWin32Exception& e) {
-    return e.errorCode;
-  }
-  return 0;
-}
-
 class PCSCCommTest : public ::testing::Test {
  protected:
   PCSCCommTest() { context.Establish(kScopeUser); }

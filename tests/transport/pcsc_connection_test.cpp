@@ -5,21 +5,12 @@
 #include "transport/pcsc_card_connection.h"
 
 using Fakes::Call;
+using Fakes::CodeOf;
 using Fakes::Hex;
 using TAVQ::ByteArray;
 using namespace TAVQ::PCSC;
 
 namespace {
-
-template <typename Operation>
-std::int32_t CodeOf(Operation operation) {
-  try {
-    operation();
-  } catch (const PCSCWin32Exception& e) {
-    return e.errorCode;
-  }
-  return 0;
-}
 
 using Names = std::vector<std::string>;
 

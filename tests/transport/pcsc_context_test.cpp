@@ -5,20 +5,11 @@
 #include "transport/pcsc_context.h"
 
 using Fakes::Call;
+using Fakes::CodeOf;
 using TAVQ::StringList;
 using namespace TAVQ::PCSC;
 
 namespace {
-
-template <typename Operation>
-std::int32_t CodeOf(Operation operation) {
-  try {
-    operation();
-  } catch (const PCSCWin32Exception& e) {
-    return e.errorCode;
-  }
-  return 0;
-}
 
 using Names = std::vector<std::string>;
 
