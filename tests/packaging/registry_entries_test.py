@@ -87,20 +87,35 @@ class TypeLibrary(unittest.TestCase):
     library L { coclass C { [default] interface IA; }; };
     """
 
-    def test_entries_of_the_library_and_its_automation_interfaces(self):
+    def entries_for(self, arch):
         with tempfile.NamedTemporaryFile("w", suffix=".idl", delete=False) as f:
             f.write(self.IDL)
         try:
-            shared, own = entries.type_library_entries(f.name, "x64", "[#Dll]")
+            return entries.type_library_entries(f.name, arch, "[#Dll]")
         finally:
             os.unlink(f.name)
+
+    def test_library_keys(self):
         lib = "{AAAAAAAA-2222-3333-4444-555555555555}"
-        self.assertEqual(shared, [(["TypeLib", lib, "2.1"], "", "The Library"),
-                                  (["TypeLib", lib, "2.1", "FLAGS"], "", "0")])
-        self.assertIn((["TypeLib", lib, "2.1", "0", "win64"], "", "[#Dll]"), own)
-        interfaces = sorted({tuple(path[:2]) for path, _, _ in own if path[0] == "Interface"})
-        self.assertEqual(interfaces, [("Interface", "{11111111-2222-3333-4444-555555555555}")])
-        self.assertIn((["Interface", "{11111111-2222-3333-4444-555555555555}", "TypeLib"], "Version", "2.1"), own)
+        for arch, platform in (("x86", "win32"), ("x64", "win64")):
+            with self.subTest(arch=arch):
+                shared, own = self.entries_for(arch)
+                self.assertEqual(shared[:2], [(["TypeLib", lib, "2.1"], "", "The Library"),
+                                              (["TypeLib", lib, "2.1", "FLAGS"], "", "0")])
+                self.assertEqual(own[0], (["TypeLib", lib, "2.1", "0", platform], "", "[#Dll]"))
+
+    def test_automation_interfaces_in_the_views_each_package_can_write(self):
+        iid = "{11111111-2222-3333-4444-555555555555}"
+        interface = [(["Interface", iid], "", "IA"),
+                     (["Interface", iid, "ProxyStubClsid"], "", entries.AUTOMATION_PROXY),
+                     (["Interface", iid, "ProxyStubClsid32"], "", entries.AUTOMATION_PROXY),
+                     (["Interface", iid, "TypeLib"], "", "{AAAAAAAA-2222-3333-4444-555555555555}"),
+                     (["Interface", iid, "TypeLib"], "Version", "2.1")]
+        for arch, own_interfaces in (("x86", []), ("x64", interface)):
+            with self.subTest(arch=arch):
+                shared, own = self.entries_for(arch)
+                self.assertEqual([e for e in shared if e[0][0] == "Interface"], interface)
+                self.assertEqual([e for e in own if e[0][0] == "Interface"], own_interfaces)
 
 
 if __name__ == "__main__":
