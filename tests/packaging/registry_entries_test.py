@@ -83,7 +83,7 @@ class TypeLibrary(unittest.TestCase):
     [ uuid(66666666-2222-3333-4444-555555555555), object ]
     interface INotAutomation : IUnknown { };
     // [ uuid(77777777-2222-3333-4444-555555555555), dual ] interface ICommented : IDispatch { };
-    [ uuid(aaaaaaaa-2222-3333-4444-555555555555), version(2.1), helpstring("The Library") ]
+    [ uuid(aaaaaaaa-2222-3333-4444-555555555555), version(2.1), hidden, helpstring("The Library") ]
     library L { coclass C { [default] interface IA; }; };
     """
 
@@ -91,7 +91,7 @@ class TypeLibrary(unittest.TestCase):
         with tempfile.NamedTemporaryFile("w", suffix=".idl", delete=False) as f:
             f.write(self.IDL)
         try:
-            return entries.type_library_entries(f.name, arch, "[#Dll]")
+            return entries.type_library_entries(f.name, arch, "[#Dll]", "[Folder]kavrin")
         finally:
             os.unlink(f.name)
 
@@ -100,8 +100,9 @@ class TypeLibrary(unittest.TestCase):
         for arch, platform in (("x86", "win32"), ("x64", "win64")):
             with self.subTest(arch=arch):
                 shared, own = self.entries_for(arch)
-                self.assertEqual(shared[:2], [(["TypeLib", lib, "2.1"], "", "The Library"),
-                                              (["TypeLib", lib, "2.1", "FLAGS"], "", "0")])
+                self.assertEqual(shared[:3], [(["TypeLib", lib, "2.1"], "", "The Library"),
+                                              (["TypeLib", lib, "2.1", "FLAGS"], "", "12"),
+                                              (["TypeLib", lib, "2.1", "HELPDIR"], "", "[Folder]kavrin")])
                 self.assertEqual(own[0], (["TypeLib", lib, "2.1", "0", platform], "", "[#Dll]"))
 
     def test_automation_interfaces_in_the_views_each_package_can_write(self):
