@@ -8,11 +8,11 @@ CardSession::~CardSession() { Close(); }
 
 void CardSession::Open() {
   if (access_) return;
-  selected_.reset();
   access_.emplace(*channel_);
 }
 
 void CardSession::Close() noexcept {
+  // Whatever was selected belongs to this transaction only.
   selected_.reset();
   access_.reset();
 }

@@ -28,10 +28,10 @@ class CardSession {
   const std::shared_ptr<SmartCardIO::CardChannel>& channel() const { return channel_; }
   bool IsOpen() const { return access_.has_value(); }
 
-  // Connects and begins the transaction unless that is done already; a new
-  // transaction starts with nothing selected (the card may have been reset).
+  // Connects and begins the transaction unless that is done already.
   void Open();
-  // Ends the transaction and disconnects; the next Open starts afresh.
+  // Ends the transaction and disconnects, forgetting the selection: the card may be
+  // reset or used by others before the next Open.
   void Close() noexcept;
 
   bool IsSelected(const TAVQ::ByteArray& aid) const { return selected_ == aid; }
