@@ -112,16 +112,20 @@ TEST(HostSessionTest, RequestsAreAnsweredInOrderAndTheirFieldsReachTheServices) 
                             Frame(R"({"request":"listReaders"})") +
                             Frame(R"({"request":"errorMessage","code":2148532329})") +
                             Frame(R"({"request":"errorMessage","code":-2146435063})") +
-                            Frame(R"({"request":"errorMessage","code":"0x8007139f"})") + kVersion;
+                            Frame(R"({"request":"errorMessage","code":"0x8007139f"})") +
+                            Frame(R"({"request":"errorMessage","code":"0XFFFFFFFF"})") +
+                            Frame(R"({"request":"errorMessage","code":-2147483648})") +
+                            Frame(R"({"request":"errorMessage","code":4294967295})") +
+                            Frame(R"({"request":"read","verify":false,"checkOrigin":false})") + kVersion;
   const std::vector<Json> answers = Answers(Serve(input, services));
 
-  ASSERT_EQ(answers.size(), 7u);
+  ASSERT_EQ(answers.size(), 11u);
   EXPECT_EQ(answers[0], (Json{{"reader", "Recorded"}}));
   EXPECT_EQ(answers[2], services.readers);
   EXPECT_EQ(answers[3], (Json{{"code", static_cast<std::int32_t>(0x80100069u)}}));
-  ExpectVersion(answers[6]);
+  ExpectVersion(answers[10]);
 
-  ASSERT_EQ(services.reads.size(), 2u);
+  ASSERT_EQ(services.reads.size(), 3u);
   EXPECT_EQ(services.reads[0].reader, TAVQ::WString(u"Reader B"));
   EXPECT_EQ(services.reads[0].cardId, 7);
   EXPECT_TRUE(services.reads[0].verify);
@@ -130,9 +134,11 @@ TEST(HostSessionTest, RequestsAreAnsweredInOrderAndTheirFieldsReachTheServices) 
   EXPECT_EQ(services.reads[1].cardId, 0xFFFF);
   EXPECT_FALSE(services.reads[1].verify);
   EXPECT_TRUE(services.reads[1].checkOrigin);
+  EXPECT_FALSE(services.reads[2].verify);
+  EXPECT_FALSE(services.reads[2].checkOrigin);
   EXPECT_EQ(services.codes, (std::vector<std::int32_t>{static_cast<std::int32_t>(0x80100069u),
                                                        static_cast<std::int32_t>(0x80100009u),
-                                                       static_cast<std::int32_t>(0x8007139Fu)}));
+                                                       static_cast<std::int32_t>(0x8007139Fu), -1, INT32_MIN, -1}));
 }
 
 TEST(HostSessionTest, AClosedInputEndsTheHostWithoutAnAnswer) {
