@@ -4,7 +4,7 @@
 import { after, before, test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync, spawnSync } from "node:child_process";
-import { mkdtempSync, readFileSync, readdirSync, rmSync, unlinkSync, existsSync } from "node:fs";
+import { existsSync, mkdtempSync, readFileSync, readdirSync, rmSync, unlinkSync, writeFileSync } from "node:fs";
 import { createServer } from "node:http";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
@@ -20,6 +20,8 @@ const PAGE = "/health-card.html";
 
 let server;
 let port;
+let policyServer;
+let policyPort; // the administrator allows localhost and blocks 127.0.0.1 on this port
 let profile;
 let context;
 let reader;
@@ -106,6 +108,22 @@ before(async () => {
   });
   await new Promise((resolve) => server.listen(0, resolve));
   port = server.address().port;
+  policyServer = createServer(server.listeners("request")[0]);
+  await new Promise((resolve) => policyServer.listen(0, resolve));
+  policyPort = policyServer.address().port;
+  writeFileSync(
+    join(process.env.KAVRIN_CHROMIUM_POLICIES, "kavrin-health-card.json"),
+    JSON.stringify({
+      "3rdparty": {
+        extensions: {
+          [EXTENSION_ID]: {
+            allowedOrigins: [`http://localhost:${policyPort}`],
+            blockedOrigins: [`http://127.0.0.1:${policyPort}`],
+          },
+        },
+      },
+    }),
+  );
 
   profile = mkdtempSync(join(tmpdir(), "kavrin-browser-"));
   execFileSync(join(ROOT, "scripts/install-browser-host"), ["--profile", profile, "--host", HOST]);
@@ -130,6 +148,7 @@ before(async () => {
 after(async () => {
   await context?.close();
   await new Promise((resolve) => server?.close(resolve));
+  await new Promise((resolve) => policyServer?.close(resolve));
   if (profile) rmSync(profile, { recursive: true, force: true });
 });
 
@@ -188,6 +207,29 @@ test("a refused origin gets a refusal and no data, until the user withdraws the 
   assert.deepEqual(await callAnsweringPrompt(page, origin, null, "listReaders"), { rejected: ACCESS_REFUSED });
   assert.deepEqual(await callAnsweringPrompt(page, origin, "allow", "listReaders"), { resolved: cliReaders() });
   await page.close();
+});
+
+test("the administrator's lists stand without asking the user", async () => {
+  await withoutPrompt(async () => {
+    const allowed = await openPage(`http://localhost:${policyPort}`);
+    assert.deepEqual(await callApi(allowed, "listReaders"), { resolved: cliReaders() });
+    await allowed.close();
+
+    const blocked = await openPage(`http://127.0.0.1:${policyPort}`);
+    assert.deepEqual(await callApi(blocked, "read", { reader }), {
+      rejected: {
+        error: { hresult: "0x80070005", message: "The administrator does not allow this site to read health cards." },
+      },
+    });
+    await blocked.close();
+  });
+  const options = await context.newPage();
+  await options.goto(`chrome-extension://${EXTENSION_ID}/options.html`);
+  const policy = options.locator("#policy");
+  await policy.locator("tr").first().waitFor();
+  assert.equal(await policy.locator(`tr[data-origin="http://localhost:${policyPort}"] td`).nth(1).textContent(), "always allowed");
+  assert.equal(await policy.locator(`tr[data-origin="http://127.0.0.1:${policyPort}"] td`).nth(1).textContent(), "never allowed");
+  await options.close();
 });
 
 test("a tampered card and a missing card give the same error objects as kavrin-hc", async () => {
