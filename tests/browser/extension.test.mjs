@@ -1,6 +1,6 @@
 // The extension and its native host in Chromium, against the virtual card on the bench:
 // consent per origin, the same JSON as kavrin-hc, and clear errors. Run by
-// scripts/suites/60-browser inside tools/bench/with-bench.
+// scripts/suites/70-browser inside tools/bench/with-bench.
 import { after, before, test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync, spawnSync } from "node:child_process";
