@@ -61,7 +61,16 @@ class Link:
     def send(self, payload):
         self.sock.sendall(struct.pack(">H", len(payload)) + payload)
 
+    def abort(self):
+        """Drops the connection with a reset (RST) rather than an orderly close: the
+        reader driver's pending read fails instead of seeing an empty message."""
+        self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        self.sock.close()
+        self.sock = None
+
     def close(self):
+        if self.sock is None:
+            return
         try:
             self.sock.shutdown(socket.SHUT_RDWR)
         except OSError:

@@ -55,6 +55,7 @@ class Session:
         self.log = ApduLog(log_path)
         self.remove_after = faults.get("remove-after")
         self.reset_after = faults.get("reset-after")
+        self.silent_after = faults.get("silent-after")
         self.reader = reader
         self.commands = 0
         if self.reset_after is not None and not reader:
@@ -71,10 +72,17 @@ class Session:
                 return 0
             while True:
                 message = link.receive()
+                if self.commands == self.silent_after:
+                    continue  # a card that stopped answering: it hears, it says nothing
                 if len(message) == 1:
                     self._control(link, message[0])
                     continue
                 if not self._command(link, message):
+                    # Gone with a reset, not an orderly close: vpcd's next send to the
+                    # card fails at once, so the next transfer fails on every run. (After
+                    # a close, that send could still succeed and vpcd then reported the
+                    # card's silence as an empty answer.)
+                    link.abort()
                     return 0
         except vpcd.LinkClosed:
             return 0
