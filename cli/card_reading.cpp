@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "cli/reader_choice.h"
 #include "support/text.h"
 #include "services/doc_read_service.h"
 #include "services/service_status.h"
@@ -54,16 +55,24 @@ auto VerifyInto(CDocReadService& service, HRESULT (CDocReadService::*verify)(TAV
 }
 
 // The reader to open: the one asked for, or the one the selection gives.
-std::optional<TAVQ::WString> ChooseReader(const ReadRequest& request, ReadOutcome& outcome) {
+std::optional<TAVQ::WString> ReaderToOpen(const ReadRequest& request, ReadOutcome& outcome) {
   if (request.reader) return request.reader;
-  TAVQ::CSmartCardService selection;
-  TAVQ::WString reader;
-  ClearErrorRecord();
-  const HRESULT status = selection.SelectReader(&reader);
-  if (!TAVQ::Failed(status)) return reader;
-  outcome.report = ErrorJson(FailureOf(status));
-  outcome.status = status == TAVQ::kSelectionCancelled ? kExitNoReaderSelected : kExitFailure;
-  return std::nullopt;
+  ReaderChoice choice = ChooseReader();
+  if (!choice.reader) outcome = {ErrorJson(choice.failure), choice.status};
+  return choice.reader;
+}
+
+// pcsc-lite refuses a reader name of its maximum length or more with no more than
+// "Invalid value given."; say what was wrong with it.
+Failure OpenFailure(HRESULT status, const TAVQ::WString& reader) {
+  constexpr HRESULT kInvalidValue = static_cast<HRESULT>(0x80100011u);
+  constexpr std::size_t kMaxReaderName = 128;  // bytes with the final zero
+  const std::size_t length = TAVQ::ToUtf8(reader).size();
+  if (status == kInvalidValue && length >= kMaxReaderName) {
+    return {status, "The reader name is too long: " + std::to_string(length) + " bytes, PC/SC takes at most " +
+                        std::to_string(kMaxReaderName - 1) + "."};
+  }
+  return FailureOf(status);
 }
 
 }  // namespace
@@ -74,13 +83,13 @@ Json ErrorJson(const Failure& failure) {
 
 ReadOutcome ReadCard(const ReadRequest& request) {
   ReadOutcome outcome{Json::object(), kExitSuccess};
-  const std::optional<TAVQ::WString> reader = ChooseReader(request, outcome);
+  const std::optional<TAVQ::WString> reader = ReaderToOpen(request, outcome);
   if (!reader) return outcome;
 
   CDocReadService service;
   ClearErrorRecord();
   if (const HRESULT status = service.InitCard(*reader, request.cardId); TAVQ::Failed(status)) {
-    return {ErrorJson(FailureOf(status)), kExitFailure};
+    return {ErrorJson(OpenFailure(status, *reader)), kExitFailure};
   }
 
   Json& report = outcome.report;
