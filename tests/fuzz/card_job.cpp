@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -112,6 +113,13 @@ bool SignedContent(const ByteArray& sodBytes, std::uint16_t sodId, ByteArray* co
     return false;
   }
   const ByteArray der = sod.SignedData().GetValue();
+  // CARD_JOB_SOD=FILE keeps the last SOD looked at, for the analysis of a finding.
+  if (const char* keep = std::getenv("CARD_JOB_SOD")) {
+    if (FILE* file = std::fopen(keep, "wb")) {
+      std::fwrite(der.data(), 1, der.size(), file);
+      std::fclose(file);
+    }
+  }
   const unsigned char* cursor = der.data();
   std::unique_ptr<CMS_ContentInfo, decltype(&CMS_ContentInfo_free)> cms(
       d2i_CMS_ContentInfo(nullptr, &cursor, static_cast<long>(der.size())), &CMS_ContentInfo_free);
