@@ -112,7 +112,9 @@ TEST_F(CliFaultsTest, AResetStormFromAnotherProgramNeverGivesWrongOutput) {
     for (const auto& path : kParts) {
       const Json& part = path[1] ? report.at(path[0]).at(path[1]) : report.at(path[0]);
       const Json& right = path[1] ? expected.at(path[0]).at(path[1]) : expected.at(path[0]);
-      if (!part.contains("error")) EXPECT_EQ(part, right) << path[0];
+      if (!part.contains("error")) {
+        EXPECT_EQ(part, right) << path[0];
+      }
     }
   }
   storm.join();
@@ -146,9 +148,9 @@ TEST_F(CliFaultsTest, AReaderNameTooLongForPcscSaysSo) {
     std::size_t length;
     std::string message;  // empty: the usual unknown-reader failure
   } cases[] = {
-      {127, ""},
-      {128, "The reader name is too long: 128 bytes, PC/SC takes at most 127."},
-      {300, "The reader name is too long: 300 bytes, PC/SC takes at most 127."},
+      {128, ""},
+      {129, "The reader name is too long: 129 bytes, PC/SC takes at most 128."},
+      {300, "The reader name is too long: 300 bytes, PC/SC takes at most 128."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.length);
