@@ -62,15 +62,15 @@ std::optional<TAVQ::WString> ReaderToOpen(const ReadRequest& request, ReadOutcom
   return choice.reader;
 }
 
-// pcsc-lite refuses a reader name of its maximum length or more with no more than
-// "Invalid value given."; say what was wrong with it.
+// pcsc-lite refuses a reader name longer than its maximum with no more than "Invalid
+// value given."; say what was wrong with it.
 Failure OpenFailure(HRESULT status, const TAVQ::WString& reader) {
   constexpr HRESULT kInvalidValue = static_cast<HRESULT>(0x80100011u);
-  constexpr std::size_t kMaxReaderName = 128;  // bytes with the final zero
+  constexpr std::size_t kMaxReaderName = 128;  // bytes of UTF-8
   const std::size_t length = TAVQ::ToUtf8(reader).size();
-  if (status == kInvalidValue && length >= kMaxReaderName) {
+  if (status == kInvalidValue && length > kMaxReaderName) {
     return {status, "The reader name is too long: " + std::to_string(length) + " bytes, PC/SC takes at most " +
-                        std::to_string(kMaxReaderName - 1) + "."};
+                        std::to_string(kMaxReaderName) + "."};
   }
   return FailureOf(status);
 }
