@@ -85,14 +85,18 @@ std::optional<std::string> SelectedFile(const std::string& command) {
   return command.substr(10, 4);
 }
 
-// For each file, the command that ends its first reading: its last READ BINARY (or
-// GET RESPONSE) before the next SELECT EF.
+// For each file, the command that ends its first reading: the last READ BINARY (or
+// GET RESPONSE) that follows its SELECT EF before any other command.
 std::map<std::string, std::size_t> FilesReadBy(const std::vector<std::string>& commands) {
   std::map<std::string, std::size_t> readyAt;
   std::optional<std::string> current;
   for (std::size_t i = 0; i < commands.size(); ++i) {
-    if (const auto file = SelectedFile(commands[i])) current = readyAt.count(*file) != 0 ? std::nullopt : file;
     const std::string instruction = commands[i].substr(2, 2);
+    if (const auto file = SelectedFile(commands[i])) {
+      current = readyAt.count(*file) != 0 ? std::nullopt : file;
+    } else if (instruction != "B0" && instruction != "C0") {
+      current.reset();  // another selection or command: what follows reads no file
+    }
     if (current && (instruction == "B0" || instruction == "C0")) readyAt[*current] = i + 1;
   }
   return readyAt;
