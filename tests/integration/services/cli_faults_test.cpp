@@ -56,7 +56,7 @@ TEST_F(CliFaultsTest, ACardThatStopsAnsweringEndsTheReadAtTheDeadlineWithNothing
   for (const auto& c : cases) {
     SCOPED_TRACE(c.format);
     // Silent in the middle of the document block's reading.
-    Bench::Card("insert --fault silent-after=12");
+    Bench::Card("insert --timeout 60 --fault silent-after=12");
     const std::string reader = Bench::Card("reader");
     const auto start = std::chrono::steady_clock::now();
     const Bench::Run run = Hc("read --reader " + Bench::Quoted(reader) + " --verify --timeout 2" + c.format);
@@ -69,7 +69,7 @@ TEST_F(CliFaultsTest, ACardThatStopsAnsweringEndsTheReadAtTheDeadlineWithNothing
 }
 
 TEST_F(CliFaultsTest, TwoProcessesReadingOneCardAtOnceEachGetTheWholeRightReport) {
-  Bench::Card("insert");
+  Bench::Card("insert --timeout 60");
   const std::string command = FullRead(Bench::Card("reader"));
   const Bench::Run clean = Hc(command);
   ASSERT_EQ(clean.exitStatus, 0) << clean.output;
@@ -90,7 +90,7 @@ TEST_F(CliFaultsTest, TwoProcessesReadingOneCardAtOnceEachGetTheWholeRightReport
 }
 
 TEST_F(CliFaultsTest, AResetStormFromAnotherProgramNeverGivesWrongOutput) {
-  Bench::Card("insert");
+  Bench::Card("insert --timeout 60");
   const std::string reader = Bench::Card("reader");
   const Bench::Run clean = Hc(FullRead(reader));
   ASSERT_EQ(clean.exitStatus, 0) << clean.output;
@@ -143,7 +143,7 @@ TEST_F(CliFaultsTest, NoReaderSelectedSaysWhetherNoneHeldAHealthCardOrNobodyChos
 }
 
 TEST_F(CliFaultsTest, AReaderNameTooLongForPcscSaysSo) {
-  Bench::Card("insert");
+  Bench::Card("insert --timeout 60");
   const struct {
     std::size_t length;
     std::string message;  // empty: the usual unknown-reader failure

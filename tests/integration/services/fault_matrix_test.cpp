@@ -120,7 +120,7 @@ class FaultMatrixTest : public ::testing::TestWithParam<const char*> {
   }
 
   std::string Insert(const std::string& options) {
-    Bench::Card(std::string("insert --protocol ") + GetParam() + " " + options);
+    Bench::Card(std::string("insert --timeout 60 --protocol ") + GetParam() + " " + options);
     return Bench::Card("reader");
   }
 
