@@ -61,10 +61,12 @@ class Link:
     def send(self, payload):
         self.sock.sendall(struct.pack(">H", len(payload)) + payload)
 
-    def abort(self):
-        """Drops the connection with a reset (RST) rather than an orderly close: the
-        reader driver's pending read fails instead of seeing an empty message."""
+    def send_then_abort(self, payload):
+        """Sends a last message, then drops the connection with a reset (RST) rather
+        than an orderly close, with nothing in between: the reader driver's next send
+        fails instead of being answered by silence."""
         self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        self.sock.sendall(struct.pack(">H", len(payload)) + payload)
         self.sock.close()
         self.sock = None
 

@@ -78,11 +78,6 @@ class Session:
                     self._control(link, message[0])
                     continue
                 if not self._command(link, message):
-                    # Gone with a reset, not an orderly close: vpcd's next send to the
-                    # card fails at once, so the next transfer fails on every run. (After
-                    # a close, that send could still succeed and vpcd then reported the
-                    # card's silence as an empty answer.)
-                    link.abort()
                     return 0
         except vpcd.LinkClosed:
             return 0
@@ -100,11 +95,19 @@ class Session:
         self.log.write(">", command)
         response = self.applet.process(command)
         self.log.write("<", response)
-        link.send(response)
         self.commands += 1
+        if self.commands == self.remove_after:
+            # Gone with a reset right after the last answer, not an orderly close:
+            # vpcd's next send to the card then fails, and so does the transfer. (After
+            # a close that send succeeded and vpcd reported the card's silence as an
+            # empty answer.) Only a card process held up between its last answer and
+            # the reset for longer than the client's next request still gives that.
+            link.send_then_abort(response)
+            return False
+        link.send(response)
         if self.commands == self.reset_after:
             threading.Thread(target=self._reset, daemon=True).start()
-        return self.commands != self.remove_after
+        return True
 
     def _reset(self):
         result = reset_through_pcsc(self.reader)
