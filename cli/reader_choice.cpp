@@ -54,13 +54,13 @@ std::string NoReaderMessage(NoReader why) {
   return {};
 }
 
-ReaderChoice ChooseReader() {
+ReaderChoice ChooseReader(TAVQ::PCSC::PCSCContext* context) {
   TAVQ::CSmartCardService selection;
   NoReader why = kPlatformDialogAsks ? NoReader::NoneChosen : NoReader::NoHealthCard;
   selection.chooser = [&why](const TAVQ::StringList& readers) { return AskOnTerminal(readers, &why); };
   TAVQ::WString reader;
   ClearErrorRecord();
-  const HRESULT status = selection.SelectReader(&reader);
+  const HRESULT status = context != nullptr ? selection.SelectReader(*context, &reader) : selection.SelectReader(&reader);
   if (!TAVQ::Failed(status)) return {reader, {0, {}}, kExitSuccess};
   if (status == TAVQ::kSelectionCancelled) return {std::nullopt, {status, NoReaderMessage(why)}, kExitNoReaderSelected};
   return {std::nullopt, FailureOf(status), kExitFailure};

@@ -8,6 +8,7 @@
 #include "cli/exit_status.h"
 #include "cli/service_call.h"
 #include "support/types.h"
+#include "transport/pcsc_context.h"
 
 namespace Cli {
 
@@ -17,7 +18,8 @@ struct ReaderChoice {
   ExitStatus status = kExitSuccess;
 };
 
-ReaderChoice ChooseReader();
+// On the caller's PC/SC context when it gives one, else on one of its own.
+ReaderChoice ChooseReader(TAVQ::PCSC::PCSCContext* context = nullptr);
 
 // Why a selection gave no reader.
 enum class NoReader {
