@@ -4,6 +4,7 @@
 
 #include "card/card_session.h"
 #include "card/zk_card.h"
+#include "cli/reader_choice.h"
 #include "services/doc_read_service.h"
 #include "services/service_identity.h"
 #include "services/service_status.h"
@@ -84,16 +85,24 @@ class CardJob {
 };
 
 // The reader to open: the one asked for, or the one the selection gives.
-std::optional<TAVQ::WString> ChooseReader(const ReadRequest& request, CardJob& job, ReadOutcome& outcome) {
+std::optional<TAVQ::WString> ReaderToOpen(const ReadRequest& request, CardJob& job, ReadOutcome& outcome) {
   if (request.reader) return request.reader;
-  TAVQ::CSmartCardService selection;
-  TAVQ::WString reader;
-  ClearErrorRecord();
-  const HRESULT status = selection.SelectReader(job.context(), &reader);
-  if (!TAVQ::Failed(status)) return reader;
-  outcome.report = ErrorJson(FailureOf(status));
-  outcome.status = status == TAVQ::kSelectionCancelled ? kExitNoReaderSelected : kExitFailure;
-  return std::nullopt;
+  ReaderChoice choice = ChooseReader(&job.context());
+  if (!choice.reader) outcome = {ErrorJson(choice.failure), choice.status};
+  return choice.reader;
+}
+
+// pcsc-lite refuses a reader name longer than its maximum with no more than "Invalid
+// value given."; say what was wrong with it.
+Failure OpenFailure(HRESULT status, const TAVQ::WString& reader) {
+  constexpr HRESULT kInvalidValue = static_cast<HRESULT>(0x80100011u);
+  constexpr std::size_t kMaxReaderName = 128;  // bytes of UTF-8
+  const std::size_t length = TAVQ::ToUtf8(reader).size();
+  if (status == kInvalidValue && length > kMaxReaderName) {
+    return {status, "The reader name is too long: " + std::to_string(length) + " bytes, PC/SC takes at most " +
+                        std::to_string(kMaxReaderName) + "."};
+  }
+  return FailureOf(status);
 }
 
 }  // namespace
@@ -105,7 +114,7 @@ Json ErrorJson(const Failure& failure) {
 ReadOutcome ReadCard(const ReadRequest& request) {
   ReadOutcome outcome{Json::object(), kExitSuccess};
   CardJob job;
-  const std::optional<TAVQ::WString> reader = ChooseReader(request, job, outcome);
+  const std::optional<TAVQ::WString> reader = ReaderToOpen(request, job, outcome);
   if (!reader) return outcome;
 
   CDocReadService service(TAVQ::DocReadServiceIdentity(),
@@ -114,7 +123,7 @@ ReadOutcome ReadCard(const ReadRequest& request) {
                           });
   ClearErrorRecord();
   if (const HRESULT status = service.InitCard(*reader, request.cardId); TAVQ::Failed(status)) {
-    return {ErrorJson(FailureOf(status)), kExitFailure};
+    return {ErrorJson(OpenFailure(status, *reader)), kExitFailure};
   }
 
   Json& report = outcome.report;

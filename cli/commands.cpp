@@ -2,6 +2,7 @@
 
 #include "cli/card_reading.h"
 #include "cli/service_answers.h"
+#include "cli/reader_choice.h"
 #include "cli/service_call.h"
 #include "cli/text_report.h"
 #include "support/text.h"
@@ -52,17 +53,12 @@ ExitStatus ListReadersCommand(const Options& options, std::ostream& out, std::os
 }
 
 ExitStatus SelectReaderCommand(const Options& options, std::ostream& out, std::ostream& err) {
-  TAVQ::CSmartCardService service;
-  TAVQ::WString reader;
-  ClearErrorRecord();
-  if (const HRESULT status = service.SelectReader(&reader); TAVQ::Failed(status)) {
-    const ExitStatus exit = status == TAVQ::kSelectionCancelled ? kExitNoReaderSelected : kExitFailure;
-    return Fail(options, FailureOf(status), exit, out, err);
-  }
+  const ReaderChoice choice = ChooseReader();
+  if (!choice.reader) return Fail(options, choice.failure, choice.status, out, err);
   if (options.json) {
-    WriteJson(out, Json{{"reader", TAVQ::ToUtf8(reader)}});
+    WriteJson(out, Json{{"reader", TAVQ::ToUtf8(*choice.reader)}});
   } else {
-    out << TAVQ::ToUtf8(reader) << '\n';
+    out << TAVQ::ToUtf8(*choice.reader) << '\n';
   }
   return kExitSuccess;
 }
