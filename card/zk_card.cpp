@@ -59,8 +59,19 @@ ByteArray ZKCard::ReadBlockBytes(std::uint16_t blockId) {
   return bytes;
 }
 
+ByteArray ZKCard::ReadBlockBytesInScope(std::uint16_t blockId) {
+  if (const ByteArray* cached = cache_.Find(blockId)) return *cached;
+  ByteArray bytes = ReadFramedFile(blockId);
+  cache_.Store(blockId, bytes);
+  return bytes;
+}
+
 ByteArray ZKCard::ReadElementaryFile(std::uint16_t fileId) {
   CardAccessScope scope(*channel_);
+  return ReadFramedFile(fileId);
+}
+
+ByteArray ZKCard::ReadFramedFile(std::uint16_t fileId) {
   CheckDeclaredPresent(fileId);
   application_->SelectApplication(*channel_);
   const std::uint16_t fileSize = CardApplication::GetFileSize(application_->SelectFile(*channel_, fileId));

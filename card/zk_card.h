@@ -15,6 +15,7 @@
 #include "support/types.h"
 
 class CardApplication;
+struct SignedMessage;
 namespace SmartCardIO {
 class CardChannel;
 }
@@ -59,11 +60,22 @@ class ZKCard {
   // The chip serial number from the card manager's production data: 16 upper-case
   // hexadecimal characters.
   TAVQ::WString ReadChipSerialNumber();
-  // Proves that the chip holds the private key of the public key in EF 0x0D07.
+  // Proves that the chip holds the private key of the public key in EF 0x0D07, and
+  // that this key is the one SOD 0x0D05 signs: a chip with a key pair of its own
+  // fails even though it signs correctly.
   void ActiveAuthentication();
 
  private:
   void Initialize(std::uint16_t cardId);
+  // ReadElementaryFile within a scope that the caller holds open.
+  TAVQ::ByteArray ReadFramedFile(std::uint16_t fileId);
+  // ReadBlockBytes within a scope that the caller holds open.
+  TAVQ::ByteArray ReadBlockBytesInScope(std::uint16_t blockId);
+  // The SOD read with read, decoded, and its signature checked.
+  SignedMessage CheckSodSignature(std::uint16_t sodId, TAVQ::ByteArray (ZKCard::*read)(std::uint16_t));
+  // Raises CardException with the block's hash message unless SHA-256 of keyFile is
+  // the hash that SOD 0x0D05 signs for EF 0x0D07. Within an open scope.
+  void CheckKeyFileSigned(const TAVQ::ByteArray& keyFile);
 
   std::unique_ptr<SmartCardIO::CardChannel> channel_;
   const CardApplication* application_ = nullptr;
