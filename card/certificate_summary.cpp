@@ -31,7 +31,7 @@ WString TimeText(const ASN1_TIME* time) {
   if (time == nullptr || ASN1_TIME_to_tm(time, &parts) != 1) {
     throw CardException(u"The signer certificate cannot be read");
   }
-  char text[32];
+  char text[96];
   std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", parts.tm_year + 1900, parts.tm_mon + 1,
                 parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
   return TAVQ::FromUtf8(text);

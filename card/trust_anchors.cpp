@@ -31,7 +31,9 @@ std::string QueuedReason(const char* fallback) {
 
 OpenSsl::Bio MemoryBio(const ByteArray& bytes) {
   if (bytes.size() > INT_MAX) throw CardException(u"The trust anchors are too large");
-  OpenSsl::Bio bio(BIO_new_mem_buf(bytes.data(), static_cast<int>(bytes.size())));
+  // The library refuses a null buffer even for no bytes.
+  static const unsigned char kNothing = 0;
+  OpenSsl::Bio bio(BIO_new_mem_buf(bytes.empty() ? &kNothing : bytes.data(), static_cast<int>(bytes.size())));
   if (!bio) throw std::bad_alloc();
   return bio;
 }
