@@ -6,6 +6,7 @@
 #include <climits>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "support/exception.h"
 #include "support/text.h"
@@ -45,7 +46,8 @@ TrustAnchors TrustAnchors::FromPem(const ByteArray& pem) {
   OpenSsl::Bio bio = MemoryBio(pem);
   TrustAnchors anchors;
   while (X509* cert = PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr)) {
-    anchors.anchors_.emplace_back(cert);
+    OpenSsl::X509Cert owned(cert);
+    anchors.anchors_.push_back(std::move(owned));
   }
   // The reader stops with "no start line" at the end of the text; anything else is
   // a certificate that could not be read.
