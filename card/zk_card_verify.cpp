@@ -19,8 +19,9 @@ void CompareWithSignedHash(const SignedMessage& message, std::size_t position, s
   const ByteArray digest = Sha256Hasher::Hash(bytes);
   const std::size_t start = position * digest.size();
   // Signed content too short for this position: the block's hash is not there.
-  const bool matches = message.content.size() >= start + digest.size() &&
-                       std::equal(digest.begin(), digest.end(), message.content.begin() + static_cast<std::ptrdiff_t>(start));
+  const bool matches =
+      message.content.size() >= start + digest.size() &&
+      std::equal(digest.begin(), digest.end(), message.content.begin() + static_cast<std::ptrdiff_t>(start));
   if (!matches) {
     throw CardException(TAVQ::FormatString(
         u"Hash of block with ID 0x%X does not match the hash in corresponding SOD block", blockId));

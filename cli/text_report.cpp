@@ -137,7 +137,9 @@ std::string ClosingLine(const Json& report) {
   if (!failed.empty()) return "FAILED: " + Joined(failed) + ".";
 
   std::vector<std::string> done = {"read"};
-  if (verified) done.push_back(trusted ? "verified by a trusted signer" : "verified (signer not checked against a trust anchor)");
+  if (verified) {
+    done.push_back(trusted ? "verified by a trusted signer" : "verified (signer not checked against a trust anchor)");
+  }
   if (originChecked) done.push_back("origin-checked");
   std::string line = "The card was " + Joined(done);
   if (!verified) line += "; not verified";

@@ -38,7 +38,8 @@ Issued MakeCertificate(const std::string& commonName, const Issued* issuer, long
                              reinterpret_cast<const unsigned char*>("Test issuer"), -1, -1, 0);
   X509_NAME_add_entry_by_txt(X509_get_subject_name(cert), "CN", MBSTRING_UTF8,
                              reinterpret_cast<const unsigned char*>(commonName.c_str()), -1, -1, 0);
-  X509_set_issuer_name(cert, issuer != nullptr ? X509_get_subject_name(issuer->cert.get()) : X509_get_subject_name(cert));
+  X509_set_issuer_name(cert,
+                       issuer != nullptr ? X509_get_subject_name(issuer->cert.get()) : X509_get_subject_name(cert));
   X509_set_pubkey(cert, made.key.get());
   X509V3_CTX context;
   X509V3_set_ctx(&context, issuer != nullptr ? issuer->cert.get() : cert, cert, nullptr, nullptr, 0);

@@ -15,7 +15,8 @@ namespace {
 Json Error(const char* message) { return Json{{"error", Json{{"hresult", "0x80004005"}, {"message", message}}}}; }
 
 Json Signer(const char* subject, Json trusted) {
-  return Json{{"subject", subject}, {"issuer", "CN=Test CA"}, {"notAfter", "2036-03-04T05:06:07Z"}, {"trusted", trusted}};
+  return Json{
+      {"subject", subject}, {"issuer", "CN=Test CA"}, {"notAfter", "2036-03-04T05:06:07Z"}, {"trusted", trusted}};
 }
 
 Json Verified(const Json& signer) { return Json{{"signerCertificate", "TUlJ"}, {"signer", signer}}; }
