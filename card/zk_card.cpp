@@ -68,6 +68,13 @@ ByteArray ZKCard::ReadBlockBytes(std::uint16_t blockId) {
   return bytes;
 }
 
+ByteArray ZKCard::ReadBlockBytesInScope(std::uint16_t blockId) {
+  if (const ByteArray* cached = cache_.Find(blockId)) return *cached;
+  ByteArray bytes = ReadFramedFile(blockId);
+  cache_.Store(blockId, bytes);
+  return bytes;
+}
+
 void ZKCard::Operate(const std::function<void()>& work) {
   const std::shared_ptr<CardSession> session = session_.lock();
   if (!session) {

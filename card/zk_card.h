@@ -19,6 +19,7 @@
 
 class CardApplication;
 class CardSession;
+struct SignedMessage;
 namespace SmartCardIO {
 class CardChannel;
 }
@@ -66,7 +67,9 @@ class ZKCard {
   // The chip serial number from the card manager's production data: 16 upper-case
   // hexadecimal characters.
   TAVQ::WString ReadChipSerialNumber();
-  // Proves that the chip holds the private key of the public key in EF 0x0D07.
+  // Proves that the chip holds the private key of the public key in EF 0x0D07, and
+  // that this key is the one SOD 0x0D05 signs: a chip with a key pair of its own
+  // fails even though it signs correctly.
   void ActiveAuthentication();
 
  private:
@@ -83,7 +86,15 @@ class ZKCard {
   void NoteSelected(const TAVQ::ByteArray& aid);
   // The chip serial number, in an open operation.
   TAVQ::WString ProbeCardManagers();
+  // ReadElementaryFile within an operation that the caller holds open.
   TAVQ::ByteArray ReadFramedFile(std::uint16_t fileId);
+  // ReadBlockBytes within a scope that the caller holds open.
+  TAVQ::ByteArray ReadBlockBytesInScope(std::uint16_t blockId);
+  // The SOD read with read, decoded, and its signature checked.
+  SignedMessage CheckSodSignature(std::uint16_t sodId, TAVQ::ByteArray (ZKCard::*read)(std::uint16_t));
+  // Raises CardException with the block's hash message unless SHA-256 of keyFile is
+  // the hash that SOD 0x0D05 signs for EF 0x0D07. Within an open scope.
+  void CheckKeyFileSigned(const TAVQ::ByteArray& keyFile);
 
   std::shared_ptr<SmartCardIO::CardChannel> channel_;
   std::weak_ptr<CardSession> session_;

@@ -97,6 +97,9 @@ void ZKCard::ActiveAuthentication() {
     const std::uint16_t keyFileSize =
         CardApplication::GetFileSize(application_->SelectFile(*channel_, ZKBlock::kPublicKey));
     const ByteArray keyFile = application_->ReadFileData(*channel_, 0, keyFileSize);
+    // The key is bound to the SOD before it is used: a key that the issuer did not sign
+    // proves nothing, and its bytes come from a card that may be a forgery.
+    CheckKeyFileSigned(keyFile);
     if (!verifier.Verify(challenge, signature, keyFile)) throw CardException(u"Active authentication error");
   });
 }

@@ -1,10 +1,13 @@
 #include "cli/card_reading.h"
 
 #include <memory>
+#include <optional>
 
 #include "card/card_session.h"
 #include "card/zk_card.h"
 #include "cli/reader_choice.h"
+#include "cli/signer_report.h"
+#include "support/exception.h"
 #include "services/doc_read_service.h"
 #include "services/service_identity.h"
 #include "services/service_status.h"
@@ -28,9 +31,16 @@ class Report {
   void Add(Json& into, const char* key, Call call) {
     ClearErrorRecord();
     Json value;
-    const HRESULT status = call(value);
-    if (TAVQ::Failed(status)) {
-      into[key] = ErrorJson(FailureOf(status));
+    std::optional<Failure> failure;
+    try {
+      const HRESULT status = call(value);
+      if (TAVQ::Failed(status)) failure = FailureOf(status);
+    } catch (const CardException& e) {
+      // A check of the command line's own on top of the service's result.
+      failure = Failure{e.errorCode, TAVQ::ToUtf8(e.message)};
+    }
+    if (failure) {
+      into[key] = ErrorJson(*failure);
       failed_ = true;
     } else {
       into[key] = std::move(value);
@@ -52,11 +62,14 @@ auto ReadInto(CDocReadService& service, HRESULT (CDocReadService::*read)(std::un
   };
 }
 
-auto VerifyInto(CDocReadService& service, HRESULT (CDocReadService::*verify)(TAVQ::WString*)) {
-  return [&service, verify](Json& value) {
+auto VerifyInto(CDocReadService& service, HRESULT (CDocReadService::*verify)(TAVQ::WString*),
+                const TrustAnchors* anchors) {
+  return [&service, verify, anchors](Json& value) {
     TAVQ::WString certificate;
     const HRESULT status = (service.*verify)(&certificate);
-    if (!TAVQ::Failed(status)) value = Json{{"signerCertificate", TAVQ::ToUtf8(certificate)}};
+    if (!TAVQ::Failed(status)) {
+      value = Json{{"signerCertificate", TAVQ::ToUtf8(certificate)}, {"signer", SignerJson(certificate, anchors)}};
+    }
     return status;
   };
 }
@@ -137,10 +150,13 @@ ReadOutcome ReadCard(const ReadRequest& request) {
 
   if (request.verify) {
     Json verification = Json::object();
-    parts.Add(verification, "document", VerifyInto(service, &CDocReadService::VerifyZKDocumentData));
-    parts.Add(verification, "fixedPerso", VerifyInto(service, &CDocReadService::VerifyZKFixedPersoData));
-    parts.Add(verification, "variableAdmin", VerifyInto(service, &CDocReadService::VerifyZKVariableAdminData));
-    parts.Add(verification, "variablePerso", VerifyInto(service, &CDocReadService::VerifyZKVariablePersoData));
+    const TrustAnchors* anchors = request.trustAnchors.get();
+    parts.Add(verification, "document", VerifyInto(service, &CDocReadService::VerifyZKDocumentData, anchors));
+    parts.Add(verification, "fixedPerso", VerifyInto(service, &CDocReadService::VerifyZKFixedPersoData, anchors));
+    parts.Add(verification, "variableAdmin",
+              VerifyInto(service, &CDocReadService::VerifyZKVariableAdminData, anchors));
+    parts.Add(verification, "variablePerso",
+              VerifyInto(service, &CDocReadService::VerifyZKVariablePersoData, anchors));
     report["verification"] = std::move(verification);
   }
   if (request.checkOrigin) {

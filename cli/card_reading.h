@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
+#include "card/trust_anchors.h"
 #include "cli/block_json.h"
 #include "cli/exit_status.h"
 #include "cli/service_call.h"
@@ -17,11 +19,16 @@ struct ReadRequest {
   std::uint16_t cardId = 0xFFFF;
   bool verify = false;
   bool checkOrigin = false;
+  // The anchors every verified block's signer is checked against; none: the signers
+  // are shown but not checked.
+  std::shared_ptr<const TrustAnchors> trustAnchors;
 };
 
 struct ReadOutcome {
   // {"reader", "cardId", "document", "fixedPerso", "variableAdmin", "variablePerso",
-  //  ["verification"], ["origin"]}, or {"error"} when nothing could be read.
+  //  ["verification"], ["origin"]}, or {"error"} when nothing could be read. Each
+  // verified block: {"signerCertificate", "signer": {"subject", "issuer", "notAfter",
+  // "trusted"}}.
   Json report;
   ExitStatus status;
 };

@@ -4,6 +4,7 @@
 #include "cli/service_answers.h"
 #include "cli/reader_choice.h"
 #include "cli/service_call.h"
+#include "cli/signer_report.h"
 #include "cli/text_report.h"
 #include "support/text.h"
 #include "services/service_status.h"
@@ -69,6 +70,14 @@ ExitStatus ReadCommand(const Options& options, std::ostream& out, std::ostream& 
   request.cardId = options.cardId;
   request.verify = options.verify;
   request.checkOrigin = options.checkOrigin;
+  if (options.trustAnchors) {
+    // Before any card work: a file that cannot serve stops the command.
+    try {
+      request.trustAnchors = std::make_shared<const TrustAnchors>(LoadTrustAnchors(*options.trustAnchors));
+    } catch (const CardException& e) {
+      return Fail(options, {e.errorCode, TAVQ::ToUtf8(e.message)}, kExitFailure, out, err);
+    }
+  }
 
   const ReadOutcome outcome = ReadCard(request);
   if (options.json) {

@@ -134,6 +134,9 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
     } else if (options.command == Command::Read && name == "--check-origin") {
       RequireNoValue(name, value);
       options.checkOrigin = true;
+    } else if (options.command == Command::Read && name == "--trust-anchors") {
+      options.trustAnchors = reader.ValueOf(name, value);
+      if (options.trustAnchors->empty()) throw UsageError("--trust-anchors needs a file name");
     } else if (options.command == Command::Message && !code && (argument.rfind("--", 0) != 0)) {
       code = argument;
     } else {
@@ -141,6 +144,7 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
     }
   }
 
+  if (options.trustAnchors && !options.verify) throw UsageError("--trust-anchors needs --verify");
   if (options.command == Command::Message) {
     if (!code) throw UsageError("message needs an error code");
     options.code = ParseErrorCode(*code);
@@ -178,6 +182,8 @@ const char* UsageText() {
          "      --card-id 1|7|any   the card application (default: any, 1 then 7)\n"
          "      --verify            verify each block against the card's SOD\n"
          "      --check-origin      check the chip serial number and active authentication\n"
+         "      --trust-anchors FILE  with --verify: check each signer against the CA\n"
+         "                          certificates of FILE (PEM)\n"
          "  message CODE            the system's text for an error code (decimal or 0x...)\n"
          "  help                    this text\n"
          "\n"

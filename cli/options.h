@@ -17,6 +17,7 @@ struct Options {
   std::uint16_t cardId = 0xFFFF;      // read: 1, 7, or 0xFFFF for either
   bool verify = false;
   bool checkOrigin = false;
+  std::optional<std::string> trustAnchors;  // read: PEM file the signers are checked against
   bool json = false;
   std::int32_t code = 0;  // message: the error code
   unsigned timeoutSeconds = 30;  // how long the card may keep us waiting; 0: for ever

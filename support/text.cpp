@@ -115,6 +115,34 @@ WString ToBase64(const ByteArray& bytes) {
   return out;
 }
 
+std::optional<ByteArray> FromBase64(const WString& text) {
+  if (text.size() % 4 != 0) return std::nullopt;
+  const std::string& alphabet = Base64Alphabet();
+  ByteArray out;
+  out.reserve(text.size() / 4 * 3);
+  for (std::size_t i = 0; i < text.size(); i += 4) {
+    const bool last = i + 4 == text.size();
+    std::uint32_t v = 0;
+    int padding = 0;
+    for (std::size_t j = 0; j < 4; ++j) {
+      const char16_t c = text[i + j];
+      // Up to two '=' and only at the end of the last group.
+      if (c == u'=' && last && j >= 2 && (j == 3 || text[i + 3] == u'=')) {
+        ++padding;
+        v <<= 6;
+        continue;
+      }
+      const std::size_t digit = c < 0x80 && padding == 0 ? alphabet.find(static_cast<char>(c)) : std::string::npos;
+      if (digit == std::string::npos) return std::nullopt;
+      v = v << 6 | static_cast<std::uint32_t>(digit);
+    }
+    out.push_back(static_cast<std::uint8_t>(v >> 16));
+    if (padding < 2) out.push_back(static_cast<std::uint8_t>(v >> 8));
+    if (padding < 1) out.push_back(static_cast<std::uint8_t>(v));
+  }
+  return out;
+}
+
 WString ToHexString(const ByteArray& bytes) {
   static const char16_t kDigits[] = u"0123456789ABCDEF";
   WString out;

@@ -1,6 +1,7 @@
 // Text and encoding utilities.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "support/types.h"
@@ -21,6 +22,9 @@ WString FromUtf8(const std::string& text);
 
 // RFC 4648 Base64 with padding and no line breaks.
 WString ToBase64(const ByteArray& bytes);
+// The bytes of such a text; none for a text that is not one (wrong length, a
+// character outside the alphabet, padding anywhere but at the end).
+std::optional<ByteArray> FromBase64(const WString& text);
 
 // Two upper-case hexadecimal digits per byte, high nibble first.
 WString ToHexString(const ByteArray& bytes);

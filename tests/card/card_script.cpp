@@ -1,5 +1,7 @@
 #include "card_script.h"
 
+#include "test_pki.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -79,6 +81,15 @@ void ExpectBlockRead(Fakes::FakePCSC& pcsc, const ByteArray& block, const char* 
   ExpectSelectFile(pcsc, tag, block.size());
   ExpectReadBinary(pcsc, block, 4);
   ExpectReadBinary(pcsc, block, block.size());
+}
+
+ByteArray KeySod(const ByteArray& signedData) { return Block(0x0D05, Element(0x0750, signedData)); }
+
+ByteArray KeySodContent(const ByteArray& keyFile) {
+  ByteArray content(3 * 32, 0x00);
+  const ByteArray keyHash = Sha256Of(keyFile);
+  content.insert(content.end(), keyHash.begin(), keyHash.end());
+  return content;
 }
 
 }  // namespace CardScript

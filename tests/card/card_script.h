@@ -30,6 +30,12 @@ ByteArray FillerBlock(std::uint16_t tag, std::size_t bodySize);
 
 std::string HexOf(const ByteArray& bytes);
 
+// SOD 0x0D05 whose signed content is the given hashes (32 bytes each) in order: header,
+// document, fixed personal block, key file.
+ByteArray KeySod(const ByteArray& signedData);
+// The four hashes of SOD 0x0D05 with zeros for the three blocks and SHA-256 of keyFile.
+ByteArray KeySodContent(const ByteArray& keyFile);
+
 // SELECT of the application by its AID, answered 9000.
 void ExpectSelectApplication(Fakes::FakePCSC& pcsc, const char* aidHex = kAid1);
 // SELECT of the EF, answered with a size of efSize (default: the block's own size).

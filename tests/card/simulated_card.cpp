@@ -7,6 +7,7 @@ using TAVQ::ByteArray;
 
 ResponseAPDU SimulatedCard::Transmit(const SmartCardIO::CommandAPDU& command) {
   const ByteArray& data = command.data();
+  commands.push_back(command.Encode());
   switch (command.ins()) {
     case 0xA4:
       if (command.p1() == 0x04) return ResponseAPDU({}, 0x90, 0x00);

@@ -15,6 +15,8 @@ class SimulatedCard : public SmartCardIO::CardChannel {
   explicit SimulatedCard(const TestPki& key) : key_(key) {}
 
   std::map<std::uint16_t, TAVQ::ByteArray> files;
+  // Every command the card received, encoded, in order.
+  std::vector<TAVQ::ByteArray> commands;
   // Data the card received for signing, in order.
   std::vector<TAVQ::ByteArray> signedData;
   // When set, the card signs these bytes instead of what it received.

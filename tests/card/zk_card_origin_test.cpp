@@ -186,8 +186,11 @@ class ActiveAuthenticationTest : public testing::Test {
     card_ = channel.get();
     card_->files[0x0D00] = HeaderBlock(1, kAllBlocks);
     card_->files[0x0D07] = key_->PublicKeyFile(keyType);
+    SignKeyFile();
     return std::make_unique<ZKCard>(std::move(channel), 1);
   }
+  // SOD 0x0D05 over the key file as the card holds it now.
+  void SignKeyFile() { card_->files[0x0D05] = KeySod(key_->SignAttached(KeySodContent(card_->files[0x0D07]))); }
 
   static TestPki* key_;
   SimulatedCard* card_ = nullptr;
@@ -233,6 +236,7 @@ TEST_F(ActiveAuthenticationTest, KeyFileOfAnotherTypeIsAnInvalidPublicKey) {
 TEST_F(ActiveAuthenticationTest, TruncatedKeyFileIsAnInvalidPublicKey) {
   auto zk = Open();
   card_->files[0x0D07].resize(card_->files[0x0D07].size() - 1);
+  SignKeyFile();
   EXPECT_EQ(MessageOf([&] { zk->ActiveAuthentication(); }), "Invalid public key\r\nParameter Name: publicKeyDer");
 }
 

@@ -42,12 +42,14 @@ TEST(TextReportTest, ShowsPropertiesErrorsVerificationAndOrigin) {
             "Variable personal data\n"
             "\n"
             "Verification against the SOD\n"
-            "  Document data: verified, signer certificate 4 Base64 characters\n"
+            "  Document data: verified\n"
             "  Fixed personal data: error 0x80004005: PKCS7 structure has invalid signature\n"
-            "  Variable administrative data: verified, signer certificate 4 Base64 characters\n"
-            "  Variable personal data: verified, signer certificate 4 Base64 characters\n"
+            "  Variable administrative data: verified\n"
+            "  Variable personal data: verified\n"
             "\n"
-            "Origin: error 0x80004005: Active authentication error\n");
+            "Origin: error 0x80004005: Active authentication error\n"
+            "\n"
+            "FAILED: reading Fixed personal data, verifying Fixed personal data and the origin check.\n");
 }
 
 TEST(TextReportTest, SuccessfulOriginIsOk) {

@@ -52,9 +52,14 @@ class Application:
             else:
                 files[block_id] = signed[block_id]
 
+        key_type = int(image.setting("key_type", 2))
         aa_key = keys.other_aa_key if "wrong-aa-key" in faults else keys.aa_key
         files[layout.AA_PUBLIC_KEY] = signed[layout.AA_PUBLIC_KEY] = pki.public_key_file(
-            aa_key, int(image.setting("key_type", 2)))
+            aa_key, key_type)
+        if "cloned-chip" in faults:
+            # A copy of the genuine card on a chip with a key pair of its own: the SOD
+            # still signs the genuine key, the file and the signatures are the clone's.
+            files[layout.AA_PUBLIC_KEY] = pki.public_key_file(keys.other_aa_key, key_type)
 
         present = [layout.HEADER, *layout.BLOCK_ELEMENTS, layout.SOD_FIXED,
                    layout.SOD_VARIABLE_PERSO, layout.AA_PUBLIC_KEY, layout.SOD_VARIABLE_ADMIN]
@@ -66,7 +71,7 @@ class Application:
 
         for sod_id, (element_tag, covered) in layout.SODS.items():
             content = b"".join(hashlib.sha256(signed[b]).digest() for b in covered)
-            message = pki.sign_content(content, keys)
+            message = pki.sign_content(content, keys.document_signer(faults))
             if faults.get("bad-sod-signature") == sod_id:
                 # The signature value ends the DER message; its last byte flipped keeps
                 # the structure intact and breaks only the signature.
@@ -116,5 +121,5 @@ class CardContents:
         if managers is None:
             managers = [bytes.fromhex(a) for a in image.setting("card_managers", ["A000000003000000"])]
         self.card_managers = managers
-        self.aa_key = keys.aa_key
+        self.aa_key = keys.other_aa_key if "cloned-chip" in faults else keys.aa_key
         self.bad_aa_signature = "bad-aa-signature" in faults

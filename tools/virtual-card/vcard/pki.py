@@ -25,23 +25,28 @@ def _name(common_name):
                       x509.NameAttribute(NameOID.COMMON_NAME, common_name)])
 
 
-def _certificate(subject, subject_key, issuer, issuer_key, is_ca):
+def _certificate(subject, subject_key, issuer, issuer_key, is_ca, valid_days=(-1, 3650)):
+    """VALID_DAYS: the validity period as days from now (start, end)."""
     now = datetime.datetime.now(datetime.timezone.utc)
     return (x509.CertificateBuilder()
             .subject_name(subject).issuer_name(issuer)
             .public_key(subject_key.public_key())
             .serial_number(x509.random_serial_number())
-            .not_valid_before(now - datetime.timedelta(days=1))
-            .not_valid_after(now + datetime.timedelta(days=3650))
+            .not_valid_before(now + datetime.timedelta(days=valid_days[0]))
+            .not_valid_after(now + datetime.timedelta(days=valid_days[1]))
             .add_extension(x509.BasicConstraints(ca=is_ca, path_length=None), critical=True)
             .sign(issuer_key, hashes.SHA256()))
 
 
 class BenchKeys:
     """ca_key/ca_cert, signer_key/signer_cert, aa_key (the card's) and other_aa_key (a
-    key that belongs to no card, for the wrong-key fault)."""
+    key that belongs to no card, for the wrong-key and cloned-chip faults); for the
+    trust faults other_ca_cert with other_signer_key/other_signer_cert (a signer of a
+    CA that is not the bench's) and expired_signer_cert (the signer's key, issued by
+    the bench CA, expired yesterday)."""
 
-    FILES = ("ca.key", "ca.pem", "signer.key", "signer.pem", "aa.key", "other-aa.key")
+    FILES = ("ca.key", "ca.pem", "signer.key", "signer.pem", "aa.key", "other-aa.key",
+             "other-ca.pem", "other-signer.key", "other-signer.pem", "expired-signer.pem")
 
     def __init__(self, folder):
         os.makedirs(folder, exist_ok=True)
@@ -57,6 +62,16 @@ class BenchKeys:
                                _name("kavrin-hc test CA"), ca_key, True)
         signer_cert = _certificate(_name("kavrin-hc test document signer"), signer_key,
                                    ca_cert.subject, ca_key, False)
+        other_ca_key, other_signer_key = _new_key(), _new_key()
+        other_ca_cert = _certificate(_name("kavrin-hc other CA"), other_ca_key,
+                                     _name("kavrin-hc other CA"), other_ca_key, True)
+        other_signer_cert = _certificate(_name("kavrin-hc other document signer"),
+                                         other_signer_key, other_ca_cert.subject, other_ca_key,
+                                         False)
+        expired_signer_cert = _certificate(_name("kavrin-hc expired document signer"),
+                                           signer_key, ca_cert.subject, ca_key, False,
+                                           valid_days=(-730, -1))
+        pem_cert = lambda c: c.public_bytes(serialization.Encoding.PEM)
         pem_key = lambda k: k.private_bytes(serialization.Encoding.PEM,
                                             serialization.PrivateFormat.PKCS8,
                                             serialization.NoEncryption())
@@ -65,6 +80,10 @@ class BenchKeys:
             "signer.key": pem_key(signer_key),
             "signer.pem": signer_cert.public_bytes(serialization.Encoding.PEM),
             "aa.key": pem_key(_new_key()), "other-aa.key": pem_key(_new_key()),
+            "other-ca.pem": pem_cert(other_ca_cert),
+            "other-signer.key": pem_key(other_signer_key),
+            "other-signer.pem": pem_cert(other_signer_cert),
+            "expired-signer.pem": pem_cert(expired_signer_cert),
         }
         for name, data in contents.items():
             tmp = os.path.join(folder, name + ".tmp")
@@ -81,14 +100,27 @@ class BenchKeys:
         self.aa_key, self.other_aa_key = load_key("aa.key"), load_key("other-aa.key")
         self.ca_cert = x509.load_pem_x509_certificate(read("ca.pem"))
         self.signer_cert = x509.load_pem_x509_certificate(read("signer.pem"))
+        self.other_ca_cert = x509.load_pem_x509_certificate(read("other-ca.pem"))
+        self.other_signer_key = load_key("other-signer.key")
+        self.other_signer_cert = x509.load_pem_x509_certificate(read("other-signer.pem"))
+        self.expired_signer_cert = x509.load_pem_x509_certificate(read("expired-signer.pem"))
+
+    def document_signer(self, faults):
+        """(certificate, key) that signs the SOD files under the fault switches."""
+        if "other-ca" in faults:
+            return self.other_signer_cert, self.other_signer_key
+        if "expired-signer" in faults:
+            return self.expired_signer_cert, self.signer_key
+        return self.signer_cert, self.signer_key
 
 
-def sign_content(content, keys):
-    """DER CMS SignedData with CONTENT attached, signed by the document signer, carrying
-    its certificate."""
+def sign_content(content, signer):
+    """DER CMS SignedData with CONTENT attached, signed by SIGNER (certificate, key),
+    carrying its certificate."""
+    cert, key = signer
     return (pkcs7.PKCS7SignatureBuilder()
             .set_data(content)
-            .add_signer(keys.signer_cert, keys.signer_key, hashes.SHA256())
+            .add_signer(cert, key, hashes.SHA256())
             .sign(serialization.Encoding.DER, [pkcs7.PKCS7Options.Binary]))
 
 
