@@ -9,6 +9,7 @@
 #include "support/text.h"
 #include "services/service_status.h"
 #include "services/smart_card_service.h"
+#include "support/exception.h"
 
 namespace Cli {
 

@@ -24,7 +24,7 @@ using SmartCardIO::ResponseAPDU;
 
 namespace {
 
-const std::vector<std::uint16_t> kPresent = {0x0D00, 0x0D01, 0x0D02, 0x0D03, 0x0D04, 0x0D07};
+const std::vector<std::uint16_t> kPresent = {0x0D00, 0x0D01, 0x0D02, 0x0D03, 0x0D04, 0x0D05, 0x0D07};
 constexpr const char* kCardSerial = "0D0E0F1011121314";
 
 // The simulated card with a card manager (CPLC by GET DATA), a log of every command,
@@ -111,6 +111,7 @@ class CardSessionTest : public testing::Test {
     card->files[0x0D02] = FillerBlock(0x0D02, 40);
     card->files[0x0D03] = FillerBlock(0x0D03, 30);
     card->files[0x0D07] = key_.PublicKeyFile();
+    card->files[0x0D05] = KeySod(key_.SignAttached(KeySodContent(card->files[0x0D07])));
     card_ = card.get();
     return card;
   }
@@ -147,12 +148,18 @@ TEST_F(CardSessionTest, WholeJobConnectsOnceAndSelectsTheApplicationOnlyAfterThe
     // Then the signature (its data is the fresh challenge's) and the key file, whole.
     const std::size_t keySize = card_->files.at(0x0D07).size();
     ASSERT_EQ(keySize, 140u);
-    const std::vector<std::string> tail = {SelectFile(0x0D07), "00B0000080", "00B000800C"};
-    ASSERT_EQ(card_->sent.size(), head.size() + 1 + tail.size());
+    // Last, SOD 0x0D05 that signs the key file, in the same transaction: its EF, then
+    // READ BINARY only.
+    const std::vector<std::string> keyRead = {SelectFile(0x0D07), "00B0000080", "00B000800C", SelectFile(0x0D05)};
+    ASSERT_GT(card_->sent.size(), head.size() + 1 + keyRead.size());
     EXPECT_EQ(std::vector<std::string>(card_->sent.begin(), card_->sent.begin() + static_cast<long>(head.size())),
               head);
     EXPECT_EQ(card_->sent[head.size()].substr(0, 10), "002A9E0023");
-    EXPECT_EQ(std::vector<std::string>(card_->sent.end() - static_cast<long>(tail.size()), card_->sent.end()), tail);
+    const auto keyStart = card_->sent.begin() + static_cast<long>(head.size() + 1);
+    EXPECT_EQ(std::vector<std::string>(keyStart, keyStart + static_cast<long>(keyRead.size())), keyRead);
+    for (auto it = keyStart + static_cast<long>(keyRead.size()); it != card_->sent.end(); ++it) {
+      EXPECT_EQ(it->substr(0, 4), "00B0") << *it;
+    }
   }
   EXPECT_EQ(card_->connects, 1);
   EXPECT_EQ(card_->disconnects, 1);
@@ -165,7 +172,9 @@ TEST_F(CardSessionTest, TheSameJobWithoutSessionOpensAndSelectsForEveryOperation
     int connects;
     int applicationSelects;
   };
-  for (const Case& c : {Case{true, 1, 2}, Case{false, 5, 5}}) {
+  // Without a session every operation selects the application, and so does the read of
+  // the SOD that signs the key file.
+  for (const Case& c : {Case{true, 1, 2}, Case{false, 5, 6}}) {
     SCOPED_TRACE(c.inSession ? "in a session" : "without session");
     std::shared_ptr<CardSession> session;
     std::unique_ptr<ZKCard> card;
