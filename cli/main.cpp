@@ -5,10 +5,15 @@
 
 #include "cli/commands.h"
 #include "cli/options.h"
+#ifdef _WIN32
+#include "cli/windows_console.h"
+#endif
 #include "services/error_record.h"
 #include "services/user_notifier.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(const std::vector<std::string>& arguments) {
   // The commands show every failure themselves, once, as text or JSON.
   TAVQ::InstallUserNotifier(&TAVQ::QuietUserNotifier());
   TAVQ::ThreadErrorRecordStore errorRecords;
@@ -16,7 +21,7 @@ int main(int argc, char** argv) {
 
   Cli::Options options;
   try {
-    options = Cli::ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    options = Cli::ParseOptions(arguments);
   } catch (const Cli::UsageError& e) {
     std::cerr << "kavrin-hc: " << e.what() << "\n\n" << Cli::UsageText();
     return Cli::kExitUsage;
@@ -36,3 +41,15 @@ int main(int argc, char** argv) {
   }
   return Cli::kExitFailure;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// wmain (MinGW: -municode): the arguments in UTF-16, whatever the code pages.
+int wmain(int argc, wchar_t** argv) {
+  Cli::WindowsConsoleOutput console;
+  return Run(Cli::Utf8Arguments(argc, argv));
+}
+#else
+int main(int argc, char** argv) { return Run(std::vector<std::string>(argv + 1, argv + argc)); }
+#endif
