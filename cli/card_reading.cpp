@@ -2,10 +2,17 @@
 
 #include <memory>
 
-#include "support/text.h"
+#include "card/card_session.h"
+#include "card/zk_card.h"
 #include "services/doc_read_service.h"
+#include "services/service_identity.h"
 #include "services/service_status.h"
 #include "services/smart_card_service.h"
+#include "support/text.h"
+#include "transport/card_channel.h"
+#include "transport/pcsc_card_connection.h"
+#include "transport/pcsc_constants.h"
+#include "transport/pcsc_context.h"
 
 namespace Cli {
 
@@ -53,13 +60,36 @@ auto VerifyInto(CDocReadService& service, HRESULT (CDocReadService::*verify)(TAV
   };
 }
 
+// The whole job on one PC/SC context, established by the first call that needs it so
+// that its failure is reported like any other, and on one card session: one
+// connection and one transaction for everything read, verified and checked.
+class CardJob {
+ public:
+  TAVQ::PCSC::PCSCContext& context() { return context_; }
+
+  // For CDocReadService: the card application on the job's session, opened on the
+  // first call (the second application of card ID "any" shares it).
+  std::unique_ptr<ZKCard> OpenCard(const TAVQ::WString& readerName, std::uint16_t cardId) {
+    if (!session_) {
+      if (!context_.established()) context_.Establish(TAVQ::PCSC::kScopeUser);
+      session_ = std::make_shared<CardSession>(std::make_shared<SmartCardIO::PCSCCardChannel>(
+          readerName, std::make_unique<TAVQ::PCSC::PCSCCardConnection>(readerName, context_.Borrow())));
+    }
+    return std::make_unique<ZKCard>(session_, cardId);
+  }
+
+ private:
+  TAVQ::PCSC::PCSCContext context_;  // declared first: outlives the session that borrows it
+  std::shared_ptr<CardSession> session_;
+};
+
 // The reader to open: the one asked for, or the one the selection gives.
-std::optional<TAVQ::WString> ChooseReader(const ReadRequest& request, ReadOutcome& outcome) {
+std::optional<TAVQ::WString> ChooseReader(const ReadRequest& request, CardJob& job, ReadOutcome& outcome) {
   if (request.reader) return request.reader;
   TAVQ::CSmartCardService selection;
   TAVQ::WString reader;
   ClearErrorRecord();
-  const HRESULT status = selection.SelectReader(&reader);
+  const HRESULT status = selection.SelectReader(job.context(), &reader);
   if (!TAVQ::Failed(status)) return reader;
   outcome.report = ErrorJson(FailureOf(status));
   outcome.status = status == TAVQ::kSelectionCancelled ? kExitNoReaderSelected : kExitFailure;
@@ -74,10 +104,14 @@ Json ErrorJson(const Failure& failure) {
 
 ReadOutcome ReadCard(const ReadRequest& request) {
   ReadOutcome outcome{Json::object(), kExitSuccess};
-  const std::optional<TAVQ::WString> reader = ChooseReader(request, outcome);
+  CardJob job;
+  const std::optional<TAVQ::WString> reader = ChooseReader(request, job, outcome);
   if (!reader) return outcome;
 
-  CDocReadService service;
+  CDocReadService service(TAVQ::DocReadServiceIdentity(),
+                          [&job](const TAVQ::WString& readerName, std::uint16_t cardId) {
+                            return job.OpenCard(readerName, cardId);
+                          });
   ClearErrorRecord();
   if (const HRESULT status = service.InitCard(*reader, request.cardId); TAVQ::Failed(status)) {
     return {ErrorJson(FailureOf(status)), kExitFailure};
