@@ -5,11 +5,16 @@
 #include <vector>
 
 #include "cli/run.h"
+#ifdef _WIN32
+#include "cli/windows_console.h"
+#endif
 #include "services/card_deadline.h"
 #include "services/error_record.h"
 #include "services/user_notifier.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunCommandLine(const std::vector<std::string>& arguments) {
   // The commands show every failure themselves, once, as text or JSON.
   TAVQ::InstallUserNotifier(&TAVQ::QuietUserNotifier());
   TAVQ::ThreadErrorRecordStore errorRecords;
@@ -17,7 +22,7 @@ int main(int argc, char** argv) {
 
   int status = Cli::kExitFailure;
   try {
-    status = Cli::Run(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+    status = Cli::Run(arguments, std::cout, std::cerr);
   } catch (const std::exception& e) {
     // The services never throw; this is the output itself failing (out of memory).
     std::cerr << "kavrin-hc: " << e.what() << '\n';
@@ -30,3 +35,15 @@ int main(int argc, char** argv) {
   }
   return status;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// wmain (MinGW: -municode): the arguments in UTF-16, whatever the code pages.
+int wmain(int argc, wchar_t** argv) {
+  Cli::WindowsConsoleOutput console;
+  return RunCommandLine(Cli::Utf8Arguments(argc, argv));
+}
+#else
+int main(int argc, char** argv) { return RunCommandLine(std::vector<std::string>(argv + 1, argv + argc)); }
+#endif

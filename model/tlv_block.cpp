@@ -1,6 +1,5 @@
 #include "model/tlv_block.h"
 
-#include <optional>
 
 #include "support/exception.h"
 #include "support/format.h"
@@ -16,14 +15,17 @@ std::uint16_t ReadUInt16(const TAVQ::ByteArray& bytes, std::size_t offset) {
 }
 
 struct ValueRange {
+  std::uint16_t tag;
   std::size_t offset;
   std::size_t length;
 };
 
-// Walks the elements from the first one after the block header. Every header and
-// value it reads must lie inside the block: a truncated element is malformed data,
-// not an absent one, so it fails rather than hiding what follows.
-std::optional<ValueRange> FindValue(const TAVQ::ByteArray& bytes, std::uint16_t tag) {
+// Walks every element of the block body once, from the first one after the block
+// header to the end. Every header and value must lie inside the block: a truncated
+// element is malformed data, not an absent one, so it fails the block wherever it
+// sits, even after the last element a block declares.
+std::vector<ValueRange> WalkElements(const TAVQ::ByteArray& bytes) {
+  std::vector<ValueRange> values;
   const std::size_t size = bytes.size();
   std::size_t offset = kHeaderSize;
   while (offset < size) {
@@ -40,10 +42,18 @@ std::optional<ValueRange> FindValue(const TAVQ::ByteArray& bytes, std::uint16_t 
           u"Element with tag 0x%X has length %d, different from declared length %d",
           static_cast<unsigned>(elementTag), static_cast<int>(available), static_cast<int>(length)));
     }
-    if (elementTag == tag) return ValueRange{offset + kHeaderSize, length};
+    values.push_back(ValueRange{elementTag, offset + kHeaderSize, length});
     offset += kHeaderSize + length;
   }
-  return std::nullopt;
+  return values;
+}
+
+// Of two elements with one tag the first counts.
+const ValueRange* FindValue(const std::vector<ValueRange>& values, std::uint16_t tag) {
+  for (const ValueRange& value : values) {
+    if (value.tag == tag) return &value;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -79,8 +89,9 @@ void TlvBlock::Decode(const TAVQ::ByteArray& bytes) {
         static_cast<unsigned>(declaredTag), static_cast<int>(valueLength), static_cast<int>(declaredLength)));
   }
 
+  const std::vector<ValueRange> values = WalkElements(bytes);
   for (TlvElement* element : Elements()) {
-    const auto found = FindValue(bytes, element->Tag());
+    const ValueRange* found = FindValue(values, element->Tag());
     if (!found) {
       element->SetBytes(nullptr);
       continue;

@@ -14,12 +14,13 @@ class TlvBlock {
  public:
   virtual ~TlvBlock();
 
-  // Fills the elements from the bytes of one whole block, header included, visiting
-  // them in list order: the first failure (CardException, or the date code's
+  // Fills the elements from the bytes of one whole block, header included. An
+  // element anywhere in the body whose header or value runs past the end of the
+  // block fails the block before any element is filled. Then the elements are
+  // visited in list order: the first failure (CardException, or the date code's
   // exception for an impossible calendar date) ends decoding, and elements visited
   // before it keep what they received. Undeclared tags are skipped; of two elements
-  // with one tag the first counts. An element whose header or value runs past the
-  // end of the block makes the block fail.
+  // with one tag the first counts.
   void Decode(const TAVQ::ByteArray& bytes);
 
   std::uint16_t RequiredTag() const { return requiredTag_; }

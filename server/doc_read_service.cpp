@@ -29,8 +29,12 @@ class DocReadService : public ComObject<IDocReadService, IID_IDocReadService, tr
   HRESULT STDMETHODCALLTYPE InitCardVB(BSTR readerName, short cardId) override {
     return Guarded([&] { return service_.InitCardVB(FromBstr(readerName), cardId); });
   }
-  HRESULT STDMETHODCALLTYPE ReleaseCard() override { return service_.ReleaseCard(); }
-  HRESULT STDMETHODCALLTYPE CheckCardOrigin() override { return service_.CheckCardOrigin(); }
+  HRESULT STDMETHODCALLTYPE ReleaseCard() override {
+    return Guarded([&] { return service_.ReleaseCard(); });
+  }
+  HRESULT STDMETHODCALLTYPE CheckCardOrigin() override {
+    return Guarded([&] { return service_.CheckCardOrigin(); });
+  }
 
   HRESULT STDMETHODCALLTYPE ReadZKDocumentData(IZKDocumentBlock** block) override {
     return Read<ZK::DocumentBlockObject>(CLSID_ZKDocumentBlock, IID_IZKDocumentBlock, block,
@@ -68,19 +72,22 @@ class DocReadService : public ComObject<IDocReadService, IID_IDocReadService, tr
 
  private:
   // The block's coclass is created in-process and loaded through the hand-over; a
-  // null result pointer goes to the service, which reports it as E_POINTER.
+  // null result pointer goes to the service, which reports it as E_POINTER. Every path
+  // runs under Guarded: nothing, not even an allocation failure, leaves a COM method.
   template <class PlainObject, class Itf, class Decoded>
   HRESULT Read(REFCLSID classId, REFIID iid, Itf** result,
                HRESULT (TAVQ::CDocReadService::*read)(TAVQ::BlockObjectSlot<Decoded>&),
                HRESULT (TAVQ::CDocReadService::*reportNull)(std::unique_ptr<PlainObject>*)) {
-    if (result == nullptr) return (service_.*reportNull)(nullptr);
+    if (result == nullptr) return Guarded([&] { return (service_.*reportNull)(nullptr); });
     *result = nullptr;
-    CreatedBlockObject<Decoded, Itf> slot(classId, iid, result);
-    return (service_.*read)(slot);
+    return Guarded([&] {
+      CreatedBlockObject<Decoded, Itf> slot(classId, iid, result);
+      return (service_.*read)(slot);
+    });
   }
 
   HRESULT Verify(HRESULT (TAVQ::CDocReadService::*verify)(TAVQ::WString*), BSTR* result) {
-    if (result == nullptr) return (service_.*verify)(nullptr);
+    if (result == nullptr) return Guarded([&] { return (service_.*verify)(nullptr); });
     *result = nullptr;
     return Guarded([&] {
       TAVQ::WString signer;

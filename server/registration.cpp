@@ -2,6 +2,7 @@
 
 #include <oleauto.h>
 
+#include <new>
 #include <string>
 
 #include "server/app_id.h"
@@ -240,17 +241,41 @@ HRESULT RegisterServer() {
   }
 }
 
+// Runs one step of an unregistration: a failure is kept as the result (the first one
+// counts) and the remaining steps still run, so nothing that can be removed stays.
+template <class Step>
+void Attempt(HRESULT& result, Step step) noexcept {
+  HRESULT status = S_OK;
+  try {
+    step();
+  } catch (const StepFailure& failure) {
+    status = failure.status;
+  } catch (const std::bad_alloc&) {
+    status = E_OUTOFMEMORY;
+  } catch (...) {
+    status = E_UNEXPECTED;
+  }
+  if (SUCCEEDED(result) && FAILED(status)) result = status;
+}
+
 HRESULT UnregisterServer() {
   SystemLocaleScope locale;
+  HRESULT result = S_OK;
   try {
     ScriptRoot root;
-    for (std::size_t i = 0; i < ClassCount(); ++i) RunClassScript(Classes()[i], root, false);
-    TypeLibrary().Unregister();
-    // The application id is shared with the other architecture's registration.
-    bool shared = false;
-    for (std::size_t i = 0; i < ClassCount(); ++i) shared = shared || ServedByOtherView(root.Get(), Classes()[i], ModulePath());
-    if (!shared) RunAppIdScript(root, false);
-    return S_OK;
+    for (std::size_t i = 0; i < ClassCount(); ++i) {
+      Attempt(result, [&] { RunClassScript(Classes()[i], root, false); });
+    }
+    Attempt(result, [] { TypeLibrary().Unregister(); });
+    Attempt(result, [&] {
+      // The application id is shared with the other architecture's registration.
+      bool shared = false;
+      for (std::size_t i = 0; i < ClassCount(); ++i) {
+        shared = shared || ServedByOtherView(root.Get(), Classes()[i], ModulePath());
+      }
+      if (!shared) RunAppIdScript(root, false);
+    });
+    return result;
   } catch (const StepFailure& failure) {
     return failure.status;
   } catch (const std::bad_alloc&) {

@@ -44,7 +44,7 @@ class SmartCardService : public ComObject<ISmartCardService, IID_ISmartCardServi
 
   // Nothing chosen leaves the caller's value as it was.
   HRESULT STDMETHODCALLTYPE SelectReader(BSTR* readerName) override {
-    if (readerName == nullptr) return service_.SelectReader(nullptr);
+    if (readerName == nullptr) return Guarded([&] { return service_.SelectReader(nullptr); });
     return Guarded([&] {
       TAVQ::WString selected;
       const HRESULT status = service_.SelectReader(&selected);
@@ -54,7 +54,7 @@ class SmartCardService : public ComObject<ISmartCardService, IID_ISmartCardServi
 
   // An [out] VARIANT carries no value on entry, so it is initialised, not cleared.
   HRESULT STDMETHODCALLTYPE ListReaders(VARIANT* readers) override {
-    if (readers == nullptr) return service_.ListReaders(nullptr);
+    if (readers == nullptr) return Guarded([&] { return service_.ListReaders(nullptr); });
     VariantInit(readers);
     return Guarded([&] {
       TAVQ::StringList names;

@@ -3,6 +3,7 @@
 #include "server/classes.h"
 #include "server/com_object.h"
 #include "server/kavrin.h"
+#include "server/property_binding.h"
 #include "services/utilities_service.h"
 
 namespace Server {
@@ -16,10 +17,12 @@ class UtilitiesService : public ComObject<IUtilitiesService, IID_IUtilitiesServi
   HRESULT STDMETHODCALLTYPE GetErrorMessage(LONG code, BSTR* message) override {
     if (message == nullptr) return E_POINTER;
     *message = nullptr;
-    TAVQ::WString text;
-    const HRESULT status = service_.GetErrorMessage(static_cast<std::int32_t>(code), &text);
-    if (FAILED(status)) return status;
-    return ToBstr(text, message);
+    return Guarded([&] {
+      TAVQ::WString text;
+      const HRESULT status = service_.GetErrorMessage(static_cast<std::int32_t>(code), &text);
+      if (FAILED(status)) return status;
+      return ToBstr(text, message);
+    });
   }
 
  private:

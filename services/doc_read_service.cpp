@@ -69,8 +69,13 @@ HRESULT CDocReadService::RequireCard() {
   return ReportError(identity_, "InitCard call is required", kInitCardRequired);
 }
 
-HRESULT CDocReadService::ReportNullResult() {
-  return ReportError(identity_, SystemMessage(E_POINTER).c_str(), E_POINTER);
+HRESULT CDocReadService::ReportNullResult() noexcept {
+  // The message is built here, outside ReportError's own protection.
+  try {
+    return ReportError(identity_, SystemMessage(E_POINTER).c_str(), E_POINTER);
+  } catch (...) {
+    return HandleException(identity_);
+  }
 }
 
 HRESULT CDocReadService::CheckCardOrigin() {

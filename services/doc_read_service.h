@@ -64,7 +64,7 @@ class CDocReadService {
 
  private:
   HRESULT RequireCard();
-  HRESULT ReportNullResult();
+  HRESULT ReportNullResult() noexcept;
   void OpenAnyCard(const WString& readerName, std::uint16_t cardId);
 
   // A null slot is a missing result pointer.

@@ -77,10 +77,14 @@ void PCSCComm::Reconnect(std::uint32_t shareMode, std::uint32_t preferredProtoco
 
 void PCSCComm::Disconnect(std::uint32_t disposition) {
   if (attached_ || !connected_) FailState("PCSCComm::Disconnect");
-  CheckResult("SCardDisconnect", Api().Disconnect(cardHandle_, disposition));
+  const Result result = Api().Disconnect(cardHandle_, disposition);
+  // A handle that failed to close is of no further use here (the card was removed, the
+  // service restarted): forget it, so that the next operation connects afresh instead
+  // of failing as already connected.
   cardHandle_ = 0;
   connected_ = false;
   activeProtocol_ = 0;
+  CheckResult("SCardDisconnect", result);
 }
 
 void PCSCComm::Status(StringList& readerNames, std::uint32_t& state, std::uint32_t& protocol, ByteArray& atr) const {

@@ -27,6 +27,7 @@ class PCSCComm {
   void Connect(ContextHandle context, const WString& readerName, std::uint32_t shareMode,
                std::uint32_t preferredProtocols);
   void Reconnect(std::uint32_t shareMode, std::uint32_t preferredProtocols, std::uint32_t initialization);
+  // Forgets the handle even when SCardDisconnect fails, then raises that failure.
   void Disconnect(std::uint32_t disposition);
   void Status(StringList& readerNames, std::uint32_t& state, std::uint32_t& protocol, ByteArray& atr) const;
   void BeginTransaction();

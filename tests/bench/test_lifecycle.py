@@ -33,6 +33,8 @@ def bench_processes():
 def new_bench(*command, **kwargs):
     """Runs COMMAND on a new bench of its own (not the one of the tests)."""
     env = {k: v for k, v in os.environ.items() if k != "KAVRIN_BENCH_DIR"}
+    # Its folder, kept when it fails on purpose, goes inside this bench's, which goes when the tests pass.
+    env["TMPDIR"] = os.environ["KAVRIN_BENCH_DIR"]
     return subprocess.run([WITH_BENCH, *command], env=env, capture_output=True, text=True,
                           timeout=120, **kwargs)
 

@@ -51,7 +51,9 @@ void ExpectRows(const ZK::TlvBlock& block, const std::vector<Row>& expected) {
   ASSERT_EQ(elements.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(Text(Describe(*elements[i])), Text(expected[i])) << "list position " << i + 1;
-    if (!expected[i].mandatory) EXPECT_EQ(elements[i]->Presence(), ZK::ElementPresence::Absent);
+    if (!expected[i].mandatory) {
+      EXPECT_EQ(elements[i]->Presence(), ZK::ElementPresence::Absent);
+    }
   }
 }
 

@@ -443,7 +443,8 @@ void TestInstallFailure(const Dll& dll) {
           "DllInstall returns the failing step's status");
   const wchar_t* const gone[] = {L"KAVRIN.HC.DocRead", L"KAVRIN.HC.DocRead.1", L"KAVRIN.HC.ZKDocBlock",
                                  L"CLSID\\{7D48577E-1A3F-4594-BB34-0623856318A1}",
-                                 L"CLSID\\{498D7631-9DFA-4398-A88E-38062E7B0110}", L"KAVRIN.HC.ZKVXPersoBlock.1"};
+                                 L"CLSID\\{498D7631-9DFA-4398-A88E-38062E7B0110}", L"KAVRIN.HC.ZKVXPersoBlock.1",
+                                 L"AppID\\{0E12D108-FBC1-4C9A-BD52-9BCA4C9E2EAE}", L"AppID\\kavrin-hc.DLL"};
   for (const wchar_t* path : gone) Check(!KeyExists(HKEY_CLASSES_ROOT, path), "a failed registration is undone");
   Check(KeyExists(HKEY_CLASSES_ROOT, L"CLSID"), "HKCR\\CLSID stays");
 }

@@ -81,9 +81,6 @@ TEST_F(PCSCCommTest, FailedCallsChangeNothing) {
   EXPECT_EQ(comm.cardHandle(), 0u);
 
   comm.Connect(context.handle(), u"Reader 0", kShareShared, kProtocolT0OrT1);
-  pcsc.FailNext(Call::Disconnect, kRemovedCard);
-  EXPECT_EQ(CodeOf([&] { comm.Disconnect(kLeaveCard); }), kRemovedCard);
-  EXPECT_TRUE(comm.connected());
   comm.Disconnect(kUnpowerCard);
   EXPECT_FALSE(comm.connected());
   EXPECT_EQ(comm.activeProtocol(), 0u);

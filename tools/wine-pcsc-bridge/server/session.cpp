@@ -64,7 +64,7 @@ void Session::Run() {
       const MessageWriter response = Handle(request);
       if (!WriteAll(socket_, response.Frame())) return;
     } catch (const WireError& error) {
-      std::fprintf(stderr, "wine-pcsc-bridge: dropping a connection: %s\n", error.what());
+      std::fprintf(stderr, "%sdropping a connection: %s\n", logPrefix_, error.what());
       return;
     }
   }

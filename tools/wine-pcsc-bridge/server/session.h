@@ -12,7 +12,9 @@ namespace WinePcscBridge {
 
 class Session {
  public:
-  explicit Session(int socket) : socket_(socket) {}
+  // logPrefix starts each line the session writes to stderr; tests that send malformed
+  // requests on purpose mark those lines as expected.
+  explicit Session(int socket, const char* logPrefix = "wine-pcsc-bridge: ") : socket_(socket), logPrefix_(logPrefix) {}
   ~Session();  // releases the context (and with it every card) and closes the socket
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
@@ -25,6 +27,7 @@ class Session {
   SCARDHANDLE Card(std::uint32_t id) const;
 
   int socket_;
+  const char* logPrefix_;
   bool hasContext_ = false;
   SCARDCONTEXT context_ = 0;
   // Card ids handed out on the wire: pcsc-lite's handles are 'long', a Windows

@@ -19,7 +19,8 @@ class SessionTest : public ::testing::Test {
     int ends[2];
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
     peer_ = ends[0];
-    server_ = std::thread([socket = ends[1]] { Session(socket).Run(); });
+    // These tests send malformed requests on purpose: the server's complaints are expected.
+    server_ = std::thread([socket = ends[1]] { Session(socket, "[expected] wine-pcsc-bridge: ").Run(); });
   }
   void TearDown() override {
     if (peer_ >= 0) close(peer_);
