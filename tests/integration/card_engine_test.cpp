@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "fakes/raised.h"
+
 #include <functional>
 
 #include "card/zk_card.h"
@@ -10,6 +12,7 @@
 #include "support/exception.h"
 #include "support/text.h"
 
+using Fakes::MessageOf;
 using testing::HasSubstr;
 using testing::StartsWith;
 
@@ -17,14 +20,6 @@ namespace {
 
 constexpr std::uint16_t kDataBlocks[] = {0x0D01, 0x0D02, 0x0D03, 0x0D04};
 
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const TAVQ::Exception& e) {
-    return TAVQ::ToNarrow(e.message);
-  }
-  return "no exception";
-}
 
 class CardEngineTest : public testing::TestWithParam<const char*> {
  protected:
