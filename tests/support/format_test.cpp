@@ -13,7 +13,7 @@ TEST(FormatStringTest, ConversionsFollowTheWindowsRuntime) {
       {FormatString(u"%-5d|%5d|%*d", 42, 42, 4, 7), u"42   |   42|   7"},
       {FormatString(u"%u", UINT_MAX), u"4294967295"},
       {FormatString(u"%lld %I64d", LLONG_MIN, 5LL), u"-9223372036854775808 5"},
-      {FormatString(u"%9d|%I32d", 1, -2), u"        1|-2"},
+      {FormatString(u"%9d|%I32d|%hhd", 1, -2, 5), u"        1|-2|5"},
       {FormatString(u"%hd", 70000), u"4464"},
       {FormatString(u"100%%"), u"100%"},
       // Wide format: %s wide, %S and %hs narrow.
