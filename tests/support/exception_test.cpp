@@ -27,6 +27,7 @@ TEST(ExceptionTest, MessagesOfEachKind) {
       {JavaCard::AppletException(0x6A82), "An unhandled exception was thrown."},
       {fromLastError, "Access is denied."},
       {Win32Exception("Op", 2), "The system cannot find the file specified."},
+      {Win32Exception("Op", 122), "The data area passed to a system call is too small."},
       {Win32Exception("Op", static_cast<std::int32_t>(0x80070057u)), "The parameter is incorrect."},
       {Win32Exception("Op", 70000), unrecognized},
       {Win32Exception("Op", static_cast<std::int32_t>(0x80046A82u)), unrecognized},
