@@ -90,7 +90,6 @@ ByteArray RsaSignatureVerifier::SignOnCard(SmartCardIO::CardChannel& channel, co
                                            const ByteArray& challenge) {
   if (!signingDigest_.IsInitialized()) throw CardException(u"Message digest not initialized");
   const ByteArray data = SigningData(challenge);
-  application.SelectApplication(channel);
   application.SetSignatureKey(channel, kSignatureAlgorithm, kPrivateKeyReference);
   return application.ComputeSignature(channel, data);
 }

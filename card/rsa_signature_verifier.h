@@ -20,7 +20,8 @@ class RsaSignatureVerifier {
   TAVQ::ByteArray SigningData(const TAVQ::ByteArray& challenge);
 
   // Has the card sign the challenge with its private key 0x0D08 and returns the
-  // signature. The channel must be connected, inside a transaction.
+  // signature. The channel must be connected, inside a transaction, with the
+  // application selected.
   TAVQ::ByteArray SignOnCard(SmartCardIO::CardChannel& channel, const CardApplication& application,
                              const TAVQ::ByteArray& challenge);
 

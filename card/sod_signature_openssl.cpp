@@ -1,5 +1,7 @@
 // SOD signature check and SHA-256 through OpenSSL libcrypto.
+#include <openssl/objects.h>
 #include <openssl/pkcs7.h>
+#include <openssl/x509.h>
 
 #include <new>
 #include <utility>
@@ -72,6 +74,25 @@ OpenSsl::X509Cert SignerOf(PKCS7* p7) {
   return OpenSsl::X509Cert(cert);
 }
 
+// PKCS7_verify takes the algorithm from the signer's key and never reads the one each
+// SignerInfo names; a name it does not know or that does not fit the key (which the
+// platform crypto on Windows refuses) is refused here too.
+void RequireFittingSignatureAlgorithms(PKCS7* p7, X509* signer) {
+  const int keyType = EVP_PKEY_get_base_id(X509_get0_pubkey(signer));
+  STACK_OF(PKCS7_SIGNER_INFO)* infos = PKCS7_get_signer_info(p7);
+  for (int i = 0; i < sk_PKCS7_SIGNER_INFO_num(infos); ++i) {
+    X509_ALGOR* signature = nullptr;
+    PKCS7_SIGNER_INFO_get0_algs(sk_PKCS7_SIGNER_INFO_value(infos, i), nullptr, nullptr, &signature);
+    const ASN1_OBJECT* name = nullptr;
+    if (signature != nullptr) X509_ALGOR_get0(&name, nullptr, nullptr, signature);
+    const int algorithm = name != nullptr ? OBJ_obj2nid(name) : NID_undef;
+    int digest = NID_undef;
+    int key = algorithm;  // a plain key algorithm (rsaEncryption) names the key itself
+    if (algorithm != NID_undef) OBJ_find_sigid_algs(algorithm, &digest, &key);
+    if (algorithm == NID_undef || key != keyType) throw CardException(u"PKCS7 structure has invalid signature");
+  }
+}
+
 ByteArray ReadAll(BIO* bio) {
   ByteArray result;
   unsigned char buffer[1024];
@@ -94,6 +115,7 @@ SignedMessage VerifySignedMessage(const ByteArray& der) {
                               PKCS7_NOVERIFY | PKCS7_NOCHAIN | PKCS7_BINARY);
   ERR_clear_error();
   if (ok != 1) throw CardException(u"PKCS7 structure has invalid signature");
+  RequireFittingSignatureAlgorithms(p7.get(), signer.get());
 
   SignedMessage message;
   message.content = ReadAll(content.get());

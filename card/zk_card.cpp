@@ -3,11 +3,13 @@
 
 #include <openssl/crypto.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "card/card_access_scope.h"
 #include "card/card_application.h"
 #include "card/card_header_block.h"
+#include "card/card_session.h"
 #include "support/exception.h"
 #include "support/format.h"
 #include "transport/pcsc_card_connection.h"
@@ -18,6 +20,8 @@ using TAVQ::FormatString;
 namespace {
 
 constexpr std::size_t kBlockHeaderSize = 4;
+// What one READ BINARY brings at most.
+constexpr std::size_t kReadBinaryChunk = 128;
 
 std::uint16_t LittleEndian16(const ByteArray& bytes, std::size_t offset) {
   return static_cast<std::uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
@@ -33,6 +37,11 @@ ZKCard::ZKCard(const TAVQ::WString& readerName, std::uint16_t cardId)
 
 ZKCard::ZKCard(std::unique_ptr<SmartCardIO::CardChannel> channel, std::uint16_t cardId)
     : channel_(std::move(channel)) {
+  Initialize(cardId);
+}
+
+ZKCard::ZKCard(const std::shared_ptr<CardSession>& session, std::uint16_t cardId)
+    : channel_(session->channel()), session_(session) {
   Initialize(cardId);
 }
 
@@ -59,15 +68,60 @@ ByteArray ZKCard::ReadBlockBytes(std::uint16_t blockId) {
   return bytes;
 }
 
-ByteArray ZKCard::ReadElementaryFile(std::uint16_t fileId) {
-  CardAccessScope scope(*channel_);
-  CheckDeclaredPresent(fileId);
+void ZKCard::Operate(const std::function<void()>& work) {
+  const std::shared_ptr<CardSession> session = session_.lock();
+  if (!session) {
+    CardAccessScope scope(*channel_);
+    work();
+    return;
+  }
+  session->Open();
+  try {
+    work();
+  } catch (const TAVQ::PCSC::PCSCWin32Exception&) {
+    // The card may be gone or reset: the next operation connects anew.
+    session->Close();
+    throw;
+  } catch (...) {
+    session->ForgetSelection();
+    throw;
+  }
+}
+
+void ZKCard::SelectApplication() {
+  const std::shared_ptr<CardSession> session = session_.lock();
+  if (session && session->IsSelected(application_->Aid())) return;
   application_->SelectApplication(*channel_);
+  if (session) session->RecordSelected(application_->Aid());
+}
+
+void ZKCard::ForgetSelection() {
+  if (const std::shared_ptr<CardSession> session = session_.lock()) session->ForgetSelection();
+}
+
+void ZKCard::NoteSelected(const ByteArray& aid) {
+  if (aid != application_->Aid()) return;
+  if (const std::shared_ptr<CardSession> session = session_.lock()) session->RecordSelected(aid);
+}
+
+ByteArray ZKCard::ReadElementaryFile(std::uint16_t fileId) {
+  ByteArray block;
+  Operate([&] { block = ReadFramedFile(fileId); });
+  return block;
+}
+
+ByteArray ZKCard::ReadFramedFile(std::uint16_t fileId) {
+  CheckDeclaredPresent(fileId);
+  SelectApplication();
   const std::uint16_t fileSize = CardApplication::GetFileSize(application_->SelectFile(*channel_, fileId));
   if (fileSize < kBlockHeaderSize) {
     throw CardException(FormatString(u"Card's elementary file with id 0x%X has too small size", fileId));
   }
-  const ByteArray header = application_->ReadFileData(*channel_, 0, kBlockHeaderSize);
+  // Inside a session the header comes with the first chunk of the block; on its own
+  // (the COM methods' road) it is read alone, then the whole block from offset 0.
+  const bool inSession = !session_.expired();
+  ByteArray header = application_->ReadFileData(
+      *channel_, 0, inSession ? std::min<std::size_t>(fileSize, kReadBinaryChunk) : kBlockHeaderSize);
   const std::uint16_t tag = LittleEndian16(header, 0);
   const std::uint16_t length = LittleEndian16(header, 2);
   if (tag != fileId) {
@@ -79,7 +133,15 @@ ByteArray ZKCard::ReadElementaryFile(std::uint16_t fileId) {
         FormatString(u"Trying to read %d bytes from data block 0x%X, but the maximum size of the block is %d",
                      length, fileId, fileSize));
   }
-  return application_->ReadFileData(*channel_, 0, length + kBlockHeaderSize);
+  const std::size_t blockSize = length + kBlockHeaderSize;
+  if (!inSession) return application_->ReadFileData(*channel_, 0, blockSize);
+  if (header.size() >= blockSize) {
+    header.resize(blockSize);
+    return header;
+  }
+  const ByteArray rest = application_->ReadFileData(*channel_, header.size(), blockSize - header.size());
+  header.insert(header.end(), rest.begin(), rest.end());
+  return header;
 }
 
 void ZKCard::CheckDeclaredPresent(std::uint16_t blockId) const {

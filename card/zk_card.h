@@ -4,10 +4,13 @@
 // blocks the card declares present and which have been read already.
 //
 // The card is connected only for the duration of one operation; a card object
-// keeps no transaction or connection open between calls.
+// keeps no transaction or connection open between calls, unless it is built on a
+// CardSession, whose connection, transaction and selection record then serve every
+// operation while the session lasts.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "card/block_cache.h"
@@ -15,6 +18,7 @@
 #include "support/types.h"
 
 class CardApplication;
+class CardSession;
 namespace SmartCardIO {
 class CardChannel;
 }
@@ -37,6 +41,9 @@ class ZKCard {
   ZKCard(const TAVQ::WString& readerName, std::uint16_t cardId);
   // The same over a channel that is not yet connected (tests, attached readers).
   ZKCard(std::unique_ptr<SmartCardIO::CardChannel> channel, std::uint16_t cardId);
+  // The same on the session's channel; once the session has ended, each operation
+  // opens its own access again.
+  ZKCard(const std::shared_ptr<CardSession>& session, std::uint16_t cardId);
   ~ZKCard();
   ZKCard(const ZKCard&) = delete;
   ZKCard& operator=(const ZKCard&) = delete;
@@ -64,8 +71,22 @@ class ZKCard {
 
  private:
   void Initialize(std::uint16_t cardId);
+  // Runs one card operation: in the session while it lasts, otherwise in a
+  // CardAccessScope of its own. A failure inside the session forgets the selection;
+  // a PC/SC failure also closes the session's connection, to be opened anew.
+  void Operate(const std::function<void()>& work);
+  // SELECT of the card application, unless the session records it as selected.
+  void SelectApplication();
+  // Anything else selected on the card: the session's record no longer holds.
+  void ForgetSelection();
+  // The application is selected again by a command of the operation's own.
+  void NoteSelected(const TAVQ::ByteArray& aid);
+  // The chip serial number, in an open operation.
+  TAVQ::WString ProbeCardManagers();
+  TAVQ::ByteArray ReadFramedFile(std::uint16_t fileId);
 
-  std::unique_ptr<SmartCardIO::CardChannel> channel_;
+  std::shared_ptr<SmartCardIO::CardChannel> channel_;
+  std::weak_ptr<CardSession> session_;
   const CardApplication* application_ = nullptr;
   std::uint16_t cardId_ = 0;
   BlockCache cache_;

@@ -1,6 +1,5 @@
 // Card origin check: the chip serial number of the card manager against the one in
 // the document block, then active authentication.
-#include "card/card_access_scope.h"
 #include "card/card_application.h"
 #include "card/random_challenge.h"
 #include "card/rsa_signature_verifier.h"
@@ -38,7 +37,14 @@ CommandAPDU SelectByName(const ByteArray& aid) {
 }  // namespace
 
 WString ZKCard::ReadChipSerialNumber() {
-  CardAccessScope scope(*channel_);
+  WString serial;
+  Operate([&] { serial = ProbeCardManagers(); });
+  return serial;
+}
+
+WString ZKCard::ProbeCardManagers() {
+  // A card manager selected, or even tried, replaces the application's selection.
+  ForgetSelection();
   std::uint16_t lastStatus = 0;
   for (const char16_t* aid : kCardManagerAids) {
     const ResponseAPDU selected = channel_->Transmit(SelectByName(TAVQ::FromHexString(aid)));
@@ -48,10 +54,11 @@ WString ZKCard::ReadChipSerialNumber() {
     const ResponseAPDU cplc = channel_->Transmit(CommandAPDU(0x80, 0xCA, 0x9F, 0x7F));
     if (cplc.sw() != kSuccess) throw JavaCard::AppletException(cplc.sw());
 
-    const WString applicationAid =
-        cardId_ == 1 ? u"F38100000253455256535A4B01" : u"F381000002534552534F564F5A4B01";
-    const ResponseAPDU reselected = channel_->Transmit(SelectByName(TAVQ::FromHexString(applicationAid)));
+    const ByteArray applicationAid = TAVQ::FromHexString(
+        cardId_ == 1 ? u"F38100000253455256535A4B01" : u"F381000002534552534F564F5A4B01");
+    const ResponseAPDU reselected = channel_->Transmit(SelectByName(applicationAid));
     if (reselected.sw() != kSuccess) throw JavaCard::AppletException(reselected.sw());
+    NoteSelected(applicationAid);
 
     const ByteArray& data = cplc.data();
     if (data.size() < kSerialOffset + kSerialLength) {
@@ -78,16 +85,18 @@ void ZKCard::CheckOrigin() {
 }
 
 void ZKCard::ActiveAuthentication() {
-  CardAccessScope scope(*channel_);
-  // Fresh and unpredictable for every run: a known challenge would let a cloned chip
-  // replay an answer recorded from the genuine one.
-  const ByteArray challenge = RandomChallenge(kChallengeLength);
-  RsaSignatureVerifier verifier(u"SHA1");
-  const ByteArray signature = verifier.SignOnCard(*channel_, *application_, challenge);
+  Operate([&] {
+    // Fresh and unpredictable for every run: a known challenge would let a cloned chip
+    // replay an answer recorded from the genuine one.
+    const ByteArray challenge = RandomChallenge(kChallengeLength);
+    RsaSignatureVerifier verifier(u"SHA1");
+    SelectApplication();
+    const ByteArray signature = verifier.SignOnCard(*channel_, *application_, challenge);
 
-  // The key file is read whole, without block framing, presence test or cache.
-  const std::uint16_t keyFileSize =
-      CardApplication::GetFileSize(application_->SelectFile(*channel_, ZKBlock::kPublicKey));
-  const ByteArray keyFile = application_->ReadFileData(*channel_, 0, keyFileSize);
-  if (!verifier.Verify(challenge, signature, keyFile)) throw CardException(u"Active authentication error");
+    // The key file is read whole, without block framing, presence test or cache.
+    const std::uint16_t keyFileSize =
+        CardApplication::GetFileSize(application_->SelectFile(*channel_, ZKBlock::kPublicKey));
+    const ByteArray keyFile = application_->ReadFileData(*channel_, 0, keyFileSize);
+    if (!verifier.Verify(challenge, signature, keyFile)) throw CardException(u"Active authentication error");
+  });
 }

@@ -2,10 +2,18 @@
 
 #include <memory>
 
-#include "support/text.h"
+#include "card/card_session.h"
+#include "card/zk_card.h"
+#include "cli/reader_choice.h"
 #include "services/doc_read_service.h"
+#include "services/service_identity.h"
 #include "services/service_status.h"
 #include "services/smart_card_service.h"
+#include "support/text.h"
+#include "transport/card_channel.h"
+#include "transport/pcsc_card_connection.h"
+#include "transport/pcsc_constants.h"
+#include "transport/pcsc_context.h"
 
 namespace Cli {
 
@@ -53,17 +61,48 @@ auto VerifyInto(CDocReadService& service, HRESULT (CDocReadService::*verify)(TAV
   };
 }
 
+// The whole job on one PC/SC context, established by the first call that needs it so
+// that its failure is reported like any other, and on one card session: one
+// connection and one transaction for everything read, verified and checked.
+class CardJob {
+ public:
+  TAVQ::PCSC::PCSCContext& context() { return context_; }
+
+  // For CDocReadService: the card application on the job's session, opened on the
+  // first call (the second application of card ID "any" shares it).
+  std::unique_ptr<ZKCard> OpenCard(const TAVQ::WString& readerName, std::uint16_t cardId) {
+    if (!session_) {
+      if (!context_.established()) context_.Establish(TAVQ::PCSC::kScopeUser);
+      session_ = std::make_shared<CardSession>(std::make_shared<SmartCardIO::PCSCCardChannel>(
+          readerName, std::make_unique<TAVQ::PCSC::PCSCCardConnection>(readerName, context_.Borrow())));
+    }
+    return std::make_unique<ZKCard>(session_, cardId);
+  }
+
+ private:
+  TAVQ::PCSC::PCSCContext context_;  // declared first: outlives the session that borrows it
+  std::shared_ptr<CardSession> session_;
+};
+
 // The reader to open: the one asked for, or the one the selection gives.
-std::optional<TAVQ::WString> ChooseReader(const ReadRequest& request, ReadOutcome& outcome) {
+std::optional<TAVQ::WString> ReaderToOpen(const ReadRequest& request, CardJob& job, ReadOutcome& outcome) {
   if (request.reader) return request.reader;
-  TAVQ::CSmartCardService selection;
-  TAVQ::WString reader;
-  ClearErrorRecord();
-  const HRESULT status = selection.SelectReader(&reader);
-  if (!TAVQ::Failed(status)) return reader;
-  outcome.report = ErrorJson(FailureOf(status));
-  outcome.status = status == TAVQ::kSelectionCancelled ? kExitNoReaderSelected : kExitFailure;
-  return std::nullopt;
+  ReaderChoice choice = ChooseReader(&job.context());
+  if (!choice.reader) outcome = {ErrorJson(choice.failure), choice.status};
+  return choice.reader;
+}
+
+// pcsc-lite refuses a reader name longer than its maximum with no more than "Invalid
+// value given."; say what was wrong with it.
+Failure OpenFailure(HRESULT status, const TAVQ::WString& reader) {
+  constexpr HRESULT kInvalidValue = static_cast<HRESULT>(0x80100011u);
+  constexpr std::size_t kMaxReaderName = 128;  // bytes of UTF-8
+  const std::size_t length = TAVQ::ToUtf8(reader).size();
+  if (status == kInvalidValue && length > kMaxReaderName) {
+    return {status, "The reader name is too long: " + std::to_string(length) + " bytes, PC/SC takes at most " +
+                        std::to_string(kMaxReaderName) + "."};
+  }
+  return FailureOf(status);
 }
 
 }  // namespace
@@ -74,13 +113,17 @@ Json ErrorJson(const Failure& failure) {
 
 ReadOutcome ReadCard(const ReadRequest& request) {
   ReadOutcome outcome{Json::object(), kExitSuccess};
-  const std::optional<TAVQ::WString> reader = ChooseReader(request, outcome);
+  CardJob job;
+  const std::optional<TAVQ::WString> reader = ReaderToOpen(request, job, outcome);
   if (!reader) return outcome;
 
-  CDocReadService service;
+  CDocReadService service(TAVQ::DocReadServiceIdentity(),
+                          [&job](const TAVQ::WString& readerName, std::uint16_t cardId) {
+                            return job.OpenCard(readerName, cardId);
+                          });
   ClearErrorRecord();
   if (const HRESULT status = service.InitCard(*reader, request.cardId); TAVQ::Failed(status)) {
-    return {ErrorJson(FailureOf(status)), kExitFailure};
+    return {ErrorJson(OpenFailure(status, *reader)), kExitFailure};
   }
 
   Json& report = outcome.report;

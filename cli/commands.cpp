@@ -1,13 +1,13 @@
 #include "cli/commands.h"
 
 #include "cli/card_reading.h"
+#include "cli/service_answers.h"
+#include "cli/reader_choice.h"
 #include "cli/service_call.h"
 #include "cli/text_report.h"
 #include "support/text.h"
 #include "services/service_status.h"
 #include "services/smart_card_service.h"
-#include "services/utilities_service.h"
-#include "support/exception.h"
 
 namespace Cli {
 
@@ -27,37 +27,38 @@ ExitStatus Fail(const Options& options, const Failure& failure, ExitStatus statu
   return status;
 }
 
+// A failed answer: its error object as JSON, or its message as text.
+ExitStatus Fail(const Options& options, const Answer& answer, std::ostream& out, std::ostream& err) {
+  if (options.json) {
+    WriteJson(out, answer.json);
+  } else {
+    const Json& error = answer.json.at("error");
+    err << "kavrin-hc: " << error.at("message").get<std::string>() << " (" << error.at("hresult").get<std::string>()
+        << ")\n";
+  }
+  return answer.status;
+}
+
 }  // namespace
 
 ExitStatus ListReadersCommand(const Options& options, std::ostream& out, std::ostream& err) {
-  TAVQ::CSmartCardService service;
-  TAVQ::StringList readers;
-  ClearErrorRecord();
-  if (const HRESULT status = service.ListReaders(&readers); TAVQ::Failed(status)) {
-    return Fail(options, FailureOf(status), kExitFailure, out, err);
-  }
+  const Answer answer = ReaderList();
+  if (answer.status != kExitSuccess) return Fail(options, answer, out, err);
   if (options.json) {
-    Json names = Json::array();
-    for (const TAVQ::WString& reader : readers) names.push_back(TAVQ::ToUtf8(reader));
-    WriteJson(out, Json{{"readers", names}});
+    WriteJson(out, answer.json);
   } else {
-    for (const TAVQ::WString& reader : readers) out << TAVQ::ToUtf8(reader) << '\n';
+    for (const Json& reader : answer.json.at("readers")) out << reader.get<std::string>() << '\n';
   }
   return kExitSuccess;
 }
 
 ExitStatus SelectReaderCommand(const Options& options, std::ostream& out, std::ostream& err) {
-  TAVQ::CSmartCardService service;
-  TAVQ::WString reader;
-  ClearErrorRecord();
-  if (const HRESULT status = service.SelectReader(&reader); TAVQ::Failed(status)) {
-    const ExitStatus exit = status == TAVQ::kSelectionCancelled ? kExitNoReaderSelected : kExitFailure;
-    return Fail(options, FailureOf(status), exit, out, err);
-  }
+  const ReaderChoice choice = ChooseReader();
+  if (!choice.reader) return Fail(options, choice.failure, choice.status, out, err);
   if (options.json) {
-    WriteJson(out, Json{{"reader", TAVQ::ToUtf8(reader)}});
+    WriteJson(out, Json{{"reader", TAVQ::ToUtf8(*choice.reader)}});
   } else {
-    out << TAVQ::ToUtf8(reader) << '\n';
+    out << TAVQ::ToUtf8(*choice.reader) << '\n';
   }
   return kExitSuccess;
 }
@@ -83,15 +84,12 @@ ExitStatus ReadCommand(const Options& options, std::ostream& out, std::ostream& 
 }
 
 ExitStatus MessageCommand(const Options& options, std::ostream& out, std::ostream& err) {
-  TAVQ::CUtilitiesService utilities;
-  TAVQ::WString message;
-  if (const HRESULT status = utilities.GetErrorMessage(options.code, &message); TAVQ::Failed(status)) {
-    return Fail(options, {status, TAVQ::ToUtf8(TAVQ::SystemMessage(status))}, kExitFailure, out, err);
-  }
+  const Answer answer = ErrorMessageOf(options.code);
+  if (answer.status != kExitSuccess) return Fail(options, answer, out, err);
   if (options.json) {
-    WriteJson(out, Json{{"code", HResultText(options.code)}, {"message", TAVQ::ToUtf8(message)}});
+    WriteJson(out, answer.json);
   } else {
-    out << TAVQ::ToUtf8(message) << '\n';
+    out << answer.json.at("message").get<std::string>() << '\n';
   }
   return kExitSuccess;
 }

@@ -1,10 +1,11 @@
 // kavrin-hc: command-line reader of health insurance cards.
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
-#include "cli/options.h"
+#include "cli/run.h"
+#include "services/card_deadline.h"
 #include "services/error_record.h"
 #include "services/user_notifier.h"
 
@@ -14,25 +15,18 @@ int main(int argc, char** argv) {
   TAVQ::ThreadErrorRecordStore errorRecords;
   TAVQ::InstallErrorRecordStore(&errorRecords);
 
-  Cli::Options options;
+  int status = Cli::kExitFailure;
   try {
-    options = Cli::ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
-  } catch (const Cli::UsageError& e) {
-    std::cerr << "kavrin-hc: " << e.what() << "\n\n" << Cli::UsageText();
-    return Cli::kExitUsage;
-  }
-
-  try {
-    switch (options.command) {
-      case Cli::Command::Readers: return Cli::ListReadersCommand(options, std::cout, std::cerr);
-      case Cli::Command::Select: return Cli::SelectReaderCommand(options, std::cout, std::cerr);
-      case Cli::Command::Read: return Cli::ReadCommand(options, std::cout, std::cerr);
-      case Cli::Command::Message: return Cli::MessageCommand(options, std::cout, std::cerr);
-      case Cli::Command::Help: std::cout << Cli::UsageText(); return Cli::kExitSuccess;
-    }
+    status = Cli::Run(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
   } catch (const std::exception& e) {
     // The services never throw; this is the output itself failing (out of memory).
     std::cerr << "kavrin-hc: " << e.what() << '\n';
   }
-  return Cli::kExitFailure;
+  if (TAVQ::CardDeadline::Abandoned() != 0) {
+    // A card call is still blocked on another thread: end without tearing down under it.
+    std::cout.flush();
+    std::cerr.flush();
+    std::_Exit(status);
+  }
+  return status;
 }

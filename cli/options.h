@@ -19,6 +19,7 @@ struct Options {
   bool checkOrigin = false;
   bool json = false;
   std::int32_t code = 0;  // message: the error code
+  unsigned timeoutSeconds = 30;  // how long the card may keep us waiting; 0: for ever
 };
 
 // A command line that cannot be understood; the text says why.
@@ -33,6 +34,10 @@ Options ParseOptions(const std::vector<std::string>& arguments);
 // An error code as given by a user: decimal (possibly negative) or 0x-hexadecimal,
 // anything that fits in 32 bits, taken as the bit pattern of a signed 32-bit code.
 std::int32_t ParseErrorCode(const std::string& text);
+
+// A word of the command line as a message may show it: valid UTF-8 stays as it is,
+// any other byte and any control character is written \xNN.
+std::string PrintableWord(const std::string& word);
 
 // The usage text printed for help and after a usage error.
 const char* UsageText();

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "server/app_id.h"
 #include "server/class_table.h"
 #include "server/kavrin.h"
 #include "server/module.h"
@@ -17,7 +18,6 @@ namespace {
 
 constexpr int kAppIdScript = 101;
 constexpr DWORD kModulePathCapacity = 260;
-constexpr wchar_t kAppId[] = L"{0E12D108-FBC1-4C9A-BD52-9BCA4C9E2EAE}";
 
 // A failure of one registration step, carried as the HRESULT the entry point returns.
 struct StepFailure {

@@ -21,6 +21,11 @@ bool IsServiceAbsent(std::int32_t code) { return code == PCSC::kNoService || cod
 CSmartCardService::CSmartCardService(const ServiceIdentity& identity) : identity_(identity) {}
 
 HRESULT CSmartCardService::SelectReader(WString* readerName) {
+  PCSC::PCSCContext context;
+  return SelectReader(context, readerName);
+}
+
+HRESULT CSmartCardService::SelectReader(PCSC::PCSCContext& context, WString* readerName) {
   // The result slot holds no reader name yet; the trace shows what the caller left there.
   TraceScope trace("CSmartCardService::SelectReader", "ReaderName=%S",
                    readerName != nullptr ? readerName->c_str() : u"");
@@ -30,8 +35,7 @@ HRESULT CSmartCardService::SelectReader(WString* readerName) {
   try {
     WString selected;
     {
-      PCSC::PCSCContext context;
-      context.Establish(PCSC::kScopeSystem);
+      if (!context.established()) context.Establish(PCSC::kScopeSystem);
       HealthCardSelectionDialog dialog(context);
       dialog.chooser = chooser;
       dialog.Show();

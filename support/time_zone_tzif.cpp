@@ -13,11 +13,14 @@ constexpr std::streamsize kMaxFileSize = 1 << 20;
 std::optional<std::string> ReadTzifFooter(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) return std::nullopt;
-  std::string content(static_cast<std::size_t>(kMaxFileSize) + 1, '\0');
-  file.read(&content[0], kMaxFileSize + 1);
-  const std::streamsize size = file.gcount();
-  if (size > kMaxFileSize) return std::nullopt;
-  content.resize(static_cast<std::size_t>(size));
+  // Read as it comes: a buffer of the largest size would be a megabyte to clear for
+  // a file of a few kilobytes.
+  std::string content;
+  char chunk[4096];
+  while (file.read(chunk, sizeof chunk) || file.gcount() > 0) {
+    content.append(chunk, static_cast<std::size_t>(file.gcount()));
+    if (content.size() > static_cast<std::size_t>(kMaxFileSize)) return std::nullopt;
+  }
   // Magic "TZif", then the version: '\0' for version 1, which has no footer.
   if (content.size() < 5 || content.compare(0, 4, "TZif") != 0 || content[4] < '2') return std::nullopt;
   // The footer is the last line: "\n" rule "\n".

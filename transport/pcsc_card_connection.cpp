@@ -12,6 +12,9 @@ PCSCCardConnection::PCSCCardConnection(WString readerName) : readerName_(std::mo
 }
 
 // Members go in reverse order: comm_ leaves the card, then context_ is released.
+PCSCCardConnection::PCSCCardConnection(WString readerName, PCSCContext borrowedContext)
+    : context_(std::move(borrowedContext)), readerName_(std::move(readerName)) {}
+
 PCSCCardConnection::~PCSCCardConnection() { readerName_.clear(); }
 
 void PCSCCardConnection::Connect() { comm_.Connect(context_.handle(), readerName_, shareMode_, preferredProtocols_); }

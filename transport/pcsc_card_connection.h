@@ -18,6 +18,9 @@ namespace PCSC {
 class PCSCCardConnection : public SmartCardIO::CardConnection {
  public:
   explicit PCSCCardConnection(WString readerName);
+  // The same over a context somebody else established (a borrowed copy, see
+  // PCSCContext::Borrow), for a front end that needs one context for a whole job.
+  PCSCCardConnection(WString readerName, PCSCContext borrowedContext);
   // Leaves the card if still connected, then releases the context.
   ~PCSCCardConnection() override;
 

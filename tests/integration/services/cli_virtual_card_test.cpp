@@ -153,7 +153,7 @@ TEST_F(CliOnBenchTest, CommandLinesThatCannotBeUnderstoodExitTwoWithTheReasonAnd
       {"", "a command is required"},
       {"scan", "unknown command: scan"},
       {"read --card-id 2", "--card-id must be 1, 7 or any, not: 2"},
-      {"read --reader --json", "--reader needs a value"},
+      {"read --reader --verify", "--reader needs a value"},
       {"message 0x1FFFFFFFF", "error code out of range: 0x1FFFFFFFF"},
   };
   for (const auto& [arguments, reason] : cases) {

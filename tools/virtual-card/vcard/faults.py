@@ -68,6 +68,7 @@ SWITCHES = {
     "missing-element": (_element_tag, 0x0611),
     "remove-after": (_count, None),
     "reset-after": (_count, None),
+    "silent-after": (_count, None),
     "card-managers": (_aids, None),
 }
 

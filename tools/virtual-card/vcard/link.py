@@ -61,7 +61,18 @@ class Link:
     def send(self, payload):
         self.sock.sendall(struct.pack(">H", len(payload)) + payload)
 
+    def send_then_abort(self, payload):
+        """Sends a last message, then drops the connection with a reset (RST) rather
+        than an orderly close, with nothing in between: the reader driver's next send
+        fails instead of being answered by silence."""
+        self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        self.sock.sendall(struct.pack(">H", len(payload)) + payload)
+        self.sock.close()
+        self.sock = None
+
     def close(self):
+        if self.sock is None:
+            return
         try:
             self.sock.shutdown(socket.SHUT_RDWR)
         except OSError:

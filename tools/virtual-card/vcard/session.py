@@ -55,6 +55,7 @@ class Session:
         self.log = ApduLog(log_path)
         self.remove_after = faults.get("remove-after")
         self.reset_after = faults.get("reset-after")
+        self.silent_after = faults.get("silent-after")
         self.reader = reader
         self.commands = 0
         if self.reset_after is not None and not reader:
@@ -71,6 +72,8 @@ class Session:
                 return 0
             while True:
                 message = link.receive()
+                if self.commands == self.silent_after:
+                    continue  # a card that stopped answering: it hears, it says nothing
                 if len(message) == 1:
                     self._control(link, message[0])
                     continue
@@ -92,11 +95,19 @@ class Session:
         self.log.write(">", command)
         response = self.applet.process(command)
         self.log.write("<", response)
-        link.send(response)
         self.commands += 1
+        if self.commands == self.remove_after:
+            # Gone with a reset right after the last answer, not an orderly close:
+            # vpcd's next send to the card then fails, and so does the transfer. (After
+            # a close that send succeeded and vpcd reported the card's silence as an
+            # empty answer.) Only a card process held up between its last answer and
+            # the reset for longer than the client's next request still gives that.
+            link.send_then_abort(response)
+            return False
+        link.send(response)
         if self.commands == self.reset_after:
             threading.Thread(target=self._reset, daemon=True).start()
-        return self.commands != self.remove_after
+        return True
 
     def _reset(self):
         result = reset_through_pcsc(self.reader)

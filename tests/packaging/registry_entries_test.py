@@ -1,0 +1,123 @@
+#!/usr/bin/env python3
+"""Unit tests of packaging/windows/registry-entries: the registrar script reading and
+the split of the keys between the shared and the per-architecture component."""
+
+import importlib.machinery
+import importlib.util
+import os
+import tempfile
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.path.join(HERE, "..", "..", "packaging", "windows", "registry-entries")
+loader = importlib.machinery.SourceFileLoader("registry_entries", SOURCE)
+spec = importlib.util.spec_from_loader("registry_entries", loader)
+entries = importlib.util.module_from_spec(spec)
+loader.exec_module(entries)
+
+
+def parse(text, replacements=None):
+    return entries.Script(entries.tokenize(entries.substitute(text, replacements or {}))).parse()
+
+
+class ScriptReading(unittest.TestCase):
+    def test_values_and_empty_keys(self):
+        script = parse("""HKCR {
+            NoRemove CLSID {
+              ForceRemove '{C}' = s 'Described' {
+                ForceRemove Programmable
+                InprocServer32 = s '%MODULE%' { val ThreadingModel = s 'Apartment' }
+              }
+            }
+            NoRemove AppID { 'x.DLL' { val AppID = s 'id' } }
+            'It''s' = s 'quote ''inside'''
+          }""", {"MODULE": "[#Dll]"})
+        self.assertEqual(script.values, [
+            (["CLSID", "{C}"], "", "Described"),
+            (["CLSID", "{C}", "InprocServer32"], "", "[#Dll]"),
+            (["CLSID", "{C}", "InprocServer32"], "ThreadingModel", "Apartment"),
+            (["AppID", "x.DLL"], "AppID", "id"),
+            (["It's"], "", "quote 'inside'"),
+        ])
+        self.assertEqual(script.empty_keys, [["CLSID", "{C}", "Programmable"]])
+
+    def test_malformed_scripts_are_refused(self):
+        cases = {
+            "unknown root": "HKLM { A = s 'b' }",
+            "unterminated quote": "HKCR { 'A = s 'b' }",
+            "missing brace": "HKCR { A = s 'b'",
+            "non-string value": "HKCR { A = d '1' }",
+            "unknown replacement": "HKCR { A = s '%NOPE%' }",
+            "unterminated replacement": "HKCR { A = s '%MODULE' }",
+        }
+        for name, text in cases.items():
+            with self.subTest(name):
+                with self.assertRaises(entries.ScriptError):
+                    parse(text, {"MODULE": "m"})
+
+    def test_double_percent_is_a_percent_sign(self):
+        self.assertEqual(parse("HKCR { A = s '100%%' }").values, [(["A"], "", "100%")])
+
+
+class KeySplit(unittest.TestCase):
+    def test_shared_keys_are_application_ids_and_type_library_versions(self):
+        cases = [
+            (["AppID", "{A}"], True),
+            (["AppID", "kavrin-hc.DLL"], True),
+            (["TypeLib", "{L}", "1.0"], True),
+            (["TypeLib", "{L}", "1.0", "FLAGS"], True),
+            (["TypeLib", "{L}", "1.0", "0", "win32"], False),
+            (["CLSID", "{C}"], False),
+            (["Interface", "{I}"], False),
+            (["KAVRIN.HC.DocRead"], False),
+        ]
+        for path, shared in cases:
+            with self.subTest(path="\\".join(path)):
+                self.assertEqual(entries.is_shared(path), shared)
+
+
+class TypeLibrary(unittest.TestCase):
+    IDL = """
+    [ uuid(11111111-2222-3333-4444-555555555555), dual, oleautomation, helpstring("IA Interface") ]
+    interface IA : IDispatch { };
+    [ uuid(66666666-2222-3333-4444-555555555555), object ]
+    interface INotAutomation : IUnknown { };
+    // [ uuid(77777777-2222-3333-4444-555555555555), dual ] interface ICommented : IDispatch { };
+    [ uuid(aaaaaaaa-2222-3333-4444-555555555555), version(2.1), hidden, helpstring("The Library") ]
+    library L { coclass C { [default] interface IA; }; };
+    """
+
+    def entries_for(self, arch):
+        with tempfile.NamedTemporaryFile("w", suffix=".idl", delete=False) as f:
+            f.write(self.IDL)
+        try:
+            return entries.type_library_entries(f.name, arch, "[#Dll]", "[Folder]kavrin")
+        finally:
+            os.unlink(f.name)
+
+    def test_library_keys(self):
+        lib = "{AAAAAAAA-2222-3333-4444-555555555555}"
+        for arch, platform in (("x86", "win32"), ("x64", "win64")):
+            with self.subTest(arch=arch):
+                shared, own = self.entries_for(arch)
+                self.assertEqual(shared[:3], [(["TypeLib", lib, "2.1"], "", "The Library"),
+                                              (["TypeLib", lib, "2.1", "FLAGS"], "", "12"),
+                                              (["TypeLib", lib, "2.1", "HELPDIR"], "", "[Folder]kavrin")])
+                self.assertEqual(own[0], (["TypeLib", lib, "2.1", "0", platform], "", "[#Dll]"))
+
+    def test_automation_interfaces_in_the_views_each_package_can_write(self):
+        iid = "{11111111-2222-3333-4444-555555555555}"
+        interface = [(["Interface", iid], "", "IA"),
+                     (["Interface", iid, "ProxyStubClsid"], "", entries.AUTOMATION_PROXY),
+                     (["Interface", iid, "ProxyStubClsid32"], "", entries.AUTOMATION_PROXY),
+                     (["Interface", iid, "TypeLib"], "", "{AAAAAAAA-2222-3333-4444-555555555555}"),
+                     (["Interface", iid, "TypeLib"], "Version", "2.1")]
+        for arch, own_interfaces in (("x86", []), ("x64", interface)):
+            with self.subTest(arch=arch):
+                shared, own = self.entries_for(arch)
+                self.assertEqual([e for e in shared if e[0][0] == "Interface"], interface)
+                self.assertEqual([e for e in own if e[0][0] == "Interface"], own_interfaces)
+
+
+if __name__ == "__main__":
+    unittest.main()
