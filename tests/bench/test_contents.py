@@ -1,15 +1,10 @@
-"""The default card read through pcscd, under T=1 and T=0: blocks, SODs, the chip
-serial and active authentication."""
-import os
+"""The default card read through pcscd, under T=1 and T=0: its blocks. The SODs, the
+chip serial and active authentication show in the product's integration tests."""
 import unittest
 
-from cryptography.exceptions import InvalidSignature
-from cryptography.hazmat.primitives import hashes
-from cryptography.hazmat.primitives.asymmetric import padding
 from smartcard.scard import SCARD_PROTOCOL_T0, SCARD_PROTOCOL_T1
 
-from cardfiles import (digest_info, openssl_verify, parse_block, public_key, sha256,
-                       sod_message)
+from cardfiles import openssl_verify, parse_block, sha256, sod_message
 from client import CardTestCase, apdu_log
 
 HEADER, DOCUMENT, FIXED, VPERSO, VADMIN = 0x0D00, 0x0D01, 0x0D02, 0x0D03, 0x0D04
@@ -71,43 +66,6 @@ class DefaultCardTests(CardTestCase):
         self.assertEqual(sorted(ids), [0x0D00, 0x0D01, 0x0D02, 0x0D03, 0x0D04,
                                        0x0D05, 0x0D06, 0x0D07, 0x0D09])
 
-    def test_every_sod_verifies_and_signs_the_hashes_of_its_blocks(self):
-        self.card.select_application()
-        for sod_id, covered in SODS.items():
-            with self.subTest(sod=hex(sod_id)):
-                ok, content, error = openssl_verify(sod_message(self.card.read_file(sod_id)))
-                self.assertTrue(ok, error)
-                expected = b"".join(sha256(self.card.read_file(b)) for b in covered)
-                self.assertEqual(content, expected)
-
-    def test_chip_serial_of_the_card_manager_equals_the_document(self):
-        _, sw = self.card.case4(bytes.fromhex("00A40400"), bytes.fromhex("A000000003000000"))
-        self.assertEqual(sw, 0x9000)
-        cplc, sw = self.card.get_cplc()
-        self.assertEqual(sw, 0x9000)
-        self.assertEqual(cplc[:3], bytes.fromhex("9F7F2A"))
-        self.assertEqual(cplc[13:21].hex().upper(), "1A2B3C4D5E6F7081")
-
-    def test_active_authentication_signature_verifies_with_the_key_file(self):
-        self.card.select_application()
-        key = public_key(self.card.read_file(KEY_FILE))
-        challenge = os.urandom(128)
-        signature, sw = self.card.sign(digest_info(challenge))
-        self.assertEqual(sw, 0x9000)
-        key.verify(signature, challenge, padding.PKCS1v15(), hashes.SHA1())
-        with self.assertRaises(InvalidSignature):
-            key.verify(signature, os.urandom(128), padding.PKCS1v15(), hashes.SHA1())
-
-
-class T1CardTests(DefaultCardTests, unittest.TestCase):
-    protocol = "T1"
-
-
-class T0CardTests(DefaultCardTests, unittest.TestCase):
-    protocol = "T0"
-
-
-class MinimalImageTests(CardTestCase, unittest.TestCase):
     def test_variable_blocks_hold_only_mandatory_elements(self):
         card = self.terminal(self.insert("--image", "minimal"))
         card.select_application()

@@ -89,22 +89,9 @@ class T0DialogueTests(CardTestCase, unittest.TestCase):
         self.card = self.terminal(self.reader)
         self.logged_before = len(apdu_log())
 
-    def test_case4_command_is_answered_61xx_and_fetched_by_get_response(self):
-        self.card.select_application()
-        log = apdu_log()[self.logged_before:]
-        self.assertEqual(log, [f"> 00A404000D{APP1}", "< 6111",
-                               "> 00C0000011", f"< 6F0F840D{APP1}9000"])
-
     def test_case4_command_with_le_is_refused(self):
         _, sw = self.card.raw(bytes.fromhex(f"00A404000D{APP1}00"))
         self.assertEqual(sw, 0x6700)
-
-    def test_wrong_le_is_answered_6cxx(self):
-        self.card.case4(bytes.fromhex("00A40400"), bytes.fromhex("A000000003000000"))
-        _, sw = self.card.raw(bytes.fromhex("80CA9F7F00"))
-        self.assertEqual(sw, 0x6C2D)
-        data, sw = self.card.raw(bytes.fromhex("80CA9F7F2D"))
-        self.assertEqual((len(data), sw), (45, 0x9000))
 
     def test_get_response_in_parts_and_with_too_large_le(self):
         self.card.select_application()

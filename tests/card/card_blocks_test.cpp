@@ -1,6 +1,8 @@
 // The card engine's own block declarations and the SOD layout.
 #include <gtest/gtest.h>
 
+#include "fakes/raised.h"
+
 #include <functional>
 
 #include "card/block_cache.h"
@@ -10,18 +12,11 @@
 #include "support/exception.h"
 #include "support/text.h"
 
+using Fakes::MessageOf;
 using TAVQ::ByteArray;
 
 namespace {
 
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const CardException& e) {
-    return TAVQ::ToNarrow(e.message);
-  }
-  return "no CardException";
-}
 
 ByteArray Element(std::uint16_t tag, const ByteArray& value) {
   ByteArray out = {static_cast<std::uint8_t>(tag), static_cast<std::uint8_t>(tag >> 8),

@@ -24,9 +24,12 @@ ResponseAPDU SimulatedCard::Transmit(const SmartCardIO::CommandAPDU& command) {
                                     file.begin() + static_cast<std::ptrdiff_t>(end)),
                           0x90, 0x00);
     }
-    case 0x22:
+    case 0x22:  // MANAGE SECURITY ENVIRONMENT: set the signature key, RSA with key 0D08
+      if (command.p1() != 0x41 || command.p2() != 0xB6) return ResponseAPDU({}, 0x6A, 0x86);
+      if (data != ByteArray{0x80, 0x01, 0x02, 0x84, 0x02, 0x0D, 0x08}) return ResponseAPDU({}, 0x6A, 0x80);
       return ResponseAPDU({}, 0x90, 0x00);
-    case 0x2A:
+    case 0x2A:  // PERFORM SECURITY OPERATION: compute digital signature
+      if (command.p1() != 0x9E || command.p2() != 0x00) return ResponseAPDU({}, 0x6A, 0x86);
       signedData.push_back(data);
       return ResponseAPDU(key_.SignRaw(signInstead.empty() ? data : signInstead), 0x90, 0x00);
     default:

@@ -9,11 +9,15 @@
 #include "simulated_card.h"
 #include "support/exception.h"
 #include "support/text.h"
+#include "fakes/raised.h"
 #include "test_pki.h"
 
 using namespace CardScript;
 using Fakes::Call;
 using Fakes::FakePCSC;
+using Fakes::MessageOf;
+
+extern std::vector<std::size_t> requestedChallengeLengths;
 
 namespace {
 
@@ -27,8 +31,6 @@ ByteArray CplcAnswer(std::size_t dataLength = 45) {
   answer.insert(answer.end(), {0x90, 0x00});
   return answer;
 }
-// Bytes 13 to 20 of CplcAnswer().
-const char16_t* const kCardSerial = u"0D0E0F1011121314";
 
 ByteArray DocumentBlock(const std::string& chipSerial) {
   auto ascii = [](const std::string& text) { return ByteArray(text.begin(), text.end()); };
@@ -40,23 +42,8 @@ ByteArray DocumentBlock(const std::string& chipSerial) {
                                Element(0x0618, ascii("01"))}));
 }
 
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const TAVQ::Exception& e) {
-    return TAVQ::ToNarrow(e.message);
-  }
-  return "no exception";
-}
-
 std::uint16_t StatusWordOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const JavaCard::AppletException& e) {
-    return e.statusWord;
-  }
-  ADD_FAILURE() << "no AppletException";
-  return 0;
+  return Fakes::Raised<JavaCard::AppletException>(action).statusWord;
 }
 
 class ChipSerialTest : public testing::Test {
@@ -75,54 +62,46 @@ class ChipSerialTest : public testing::Test {
 };
 
 TEST_F(ChipSerialTest, ProbesCardManagersInOrderAndStopsAtTheFirstThatAnswers) {
+  const char* const reselect = "00A404000DF38100000253455256535A4B0100";
+  struct Case {
+    const char* what;
+    std::vector<std::pair<std::string, ByteArray>> dialogue;
+    std::string outcome;  // the serial, or the failure's message or status word
+  } const cases[] = {
+      {"second manager answers",
+       {{"00A4040007A000000003000000", Fakes::Hex("6A82")}, {"00A4040008A00000000300000000", Fakes::Hex("9000")},
+        {"80CA9F7F", CplcAnswer()}, {reselect, Fakes::Hex("9000")}},
+       "0D0E0F1011121314"},
+      {"no manager: the last select's status",
+       {{"00A4040007A000000003000000", Fakes::Hex("6A82")}, {"00A4040008A00000000300000000", Fakes::Hex("6A82")},
+        {"00A4040007A000000151000000", Fakes::Hex("6A81")}, {"00A4040008A000000018434D0000", Fakes::Hex("6999")}},
+       "6999"},
+      {"refused GET DATA stops the probing",
+       {{"00A4040007A000000003000000", Fakes::Hex("9000")}, {"80CA9F7F", Fakes::Hex("6A88")}}, "6A88"},
+      {"application not selectable again",
+       {{"00A4040007A000000003000000", Fakes::Hex("9000")}, {"80CA9F7F", CplcAnswer()}, {reselect, Fakes::Hex("6A82")}},
+       "6A82"},
+      {"production data too short",
+       {{"00A4040007A000000003000000", Fakes::Hex("9000")}, {"80CA9F7F", CplcAnswer(20)}, {reselect, Fakes::Hex("9000")}},
+       "Chip serial number cannot be read: the card's production data has 20 bytes, at least 21 are needed"},
+  };
   auto card = Open();
-  pcsc_.ExpectApdu("00A4040007A000000003000000", "6A82");
-  pcsc_.ExpectApdu("00A4040008A00000000300000000", "9000");
-  pcsc_.ExpectApdu(Fakes::Hex("80CA9F7F"), CplcAnswer());
-  pcsc_.ExpectApdu("00A404000DF38100000253455256535A4B0100", "9000");
-  EXPECT_EQ(card->ReadChipSerialNumber(), kCardSerial);
-  EXPECT_TRUE(pcsc_.ScriptDone());
-  EXPECT_EQ(pcsc_.Count(Call::BeginTransaction), 1u);
-  ExpectNothingLeftOpen();
-}
-
-TEST_F(ChipSerialTest, NoCardManagerRaisesTheStatusWordOfTheLastSelect) {
-  auto card = Open();
-  pcsc_.ExpectApdu("00A4040007A000000003000000", "6A82");
-  pcsc_.ExpectApdu("00A4040008A00000000300000000", "6A82");
-  pcsc_.ExpectApdu("00A4040007A000000151000000", "6A81");
-  pcsc_.ExpectApdu("00A4040008A000000018434D0000", "6999");
-  EXPECT_EQ(StatusWordOf([&] { card->ReadChipSerialNumber(); }), 0x6999);
-  EXPECT_TRUE(pcsc_.ScriptDone());
-  ExpectNothingLeftOpen();
-}
-
-TEST_F(ChipSerialTest, RefusedGetDataStopsTheProbing) {
-  auto card = Open();
-  pcsc_.ExpectApdu("00A4040007A000000003000000", "9000");
-  pcsc_.ExpectApdu("80CA9F7F", "6A88");
-  EXPECT_EQ(StatusWordOf([&] { card->ReadChipSerialNumber(); }), 0x6A88);
-  EXPECT_TRUE(pcsc_.ScriptDone());
-  ExpectNothingLeftOpen();
-}
-
-TEST_F(ChipSerialTest, ApplicationThatCannotBeSelectedAgainRaisesItsStatusWord) {
-  auto card = Open();
-  pcsc_.ExpectApdu("00A4040007A000000003000000", "9000");
-  pcsc_.ExpectApdu(Fakes::Hex("80CA9F7F"), CplcAnswer());
-  pcsc_.ExpectApdu("00A404000DF38100000253455256535A4B0100", "6A82");
-  EXPECT_EQ(StatusWordOf([&] { card->ReadChipSerialNumber(); }), 0x6A82);
-  ExpectNothingLeftOpen();
-}
-
-TEST_F(ChipSerialTest, ProductionDataTooShortForTheSerialFailsClearly) {
-  auto card = Open();
-  pcsc_.ExpectApdu("00A4040007A000000003000000", "9000");
-  pcsc_.ExpectApdu(Fakes::Hex("80CA9F7F"), CplcAnswer(20));
-  pcsc_.ExpectApdu("00A404000DF38100000253455256535A4B0100", "9000");
-  EXPECT_EQ(MessageOf([&] { card->ReadChipSerialNumber(); }),
-            "Chip serial number cannot be read: the card's production data has 20 bytes, at least 21 are needed");
-  ExpectNothingLeftOpen();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const auto& [command, answer] : c.dialogue) pcsc_.ExpectApdu(Fakes::Hex(command), answer);
+    std::string outcome;
+    try {
+      outcome = TAVQ::ToNarrow(card->ReadChipSerialNumber());
+    } catch (const JavaCard::AppletException& e) {
+      outcome = HexOf({static_cast<std::uint8_t>(e.statusWord >> 8), static_cast<std::uint8_t>(e.statusWord)});
+    } catch (const TAVQ::Exception& e) {
+      outcome = TAVQ::ToNarrow(e.message);
+    }
+    EXPECT_EQ(outcome, c.outcome);
+    EXPECT_TRUE(pcsc_.ScriptDone());
+    ExpectNothingLeftOpen();
+  }
+  EXPECT_EQ(pcsc_.Count(Call::BeginTransaction), std::size(cases));
 }
 
 class CheckOriginTest : public ChipSerialTest {
@@ -199,16 +178,15 @@ TestPki* ActiveAuthenticationTest::key_ = nullptr;
 
 TEST_F(ActiveAuthenticationTest, CardHoldingThePrivateKeyPasses) {
   auto zk = Open();
+  requestedChallengeLengths.clear();
   EXPECT_NO_THROW(zk->ActiveAuthentication());
+  EXPECT_EQ(requestedChallengeLengths, std::vector<std::size_t>{128});
+  // The card signs the SHA-1 DigestInfo of the challenge.
   ASSERT_EQ(card_->signedData.size(), 1u);
   EXPECT_EQ(card_->signedData[0].size(), 35u);
   EXPECT_EQ(card_->openTransactions, 0);
   EXPECT_EQ(card_->connects, card_->disconnects);
-}
-
-TEST_F(ActiveAuthenticationTest, KeyFileOfTypeFivePasses) {
-  auto zk = Open(5);
-  EXPECT_NO_THROW(zk->ActiveAuthentication());
+  EXPECT_NO_THROW(Open(5)->ActiveAuthentication());  // a key file of type five
 }
 
 TEST_F(ActiveAuthenticationTest, TwoRunsSendDifferentChallenges) {
@@ -228,16 +206,13 @@ TEST_F(ActiveAuthenticationTest, SignatureOverOtherDataFails) {
   EXPECT_EQ(card_->connects, card_->disconnects);
 }
 
-TEST_F(ActiveAuthenticationTest, KeyFileOfAnotherTypeIsAnInvalidPublicKey) {
-  auto zk = Open(3);
-  EXPECT_EQ(MessageOf([&] { zk->ActiveAuthentication(); }), "Invalid public key\r\nParameter Name: publicKeyDer");
-}
-
-TEST_F(ActiveAuthenticationTest, TruncatedKeyFileIsAnInvalidPublicKey) {
-  auto zk = Open();
+TEST_F(ActiveAuthenticationTest, KeyFileOfAnotherTypeOrTruncatedIsAnInvalidPublicKey) {
+  auto other = Open(3);
+  EXPECT_EQ(MessageOf([&] { other->ActiveAuthentication(); }), "Invalid public key\r\nParameter Name: publicKeyDer");
+  auto truncated = Open();
   card_->files[0x0D07].resize(card_->files[0x0D07].size() - 1);
   SignKeyFile();
-  EXPECT_EQ(MessageOf([&] { zk->ActiveAuthentication(); }), "Invalid public key\r\nParameter Name: publicKeyDer");
+  EXPECT_EQ(MessageOf([&] { truncated->ActiveAuthentication(); }), "Invalid public key\r\nParameter Name: publicKeyDer");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "card_script.h"
+#include "fakes/raised.h"
 #include "support/exception.h"
 #include "support/text.h"
 
@@ -14,27 +15,14 @@ using namespace CardScript;
 using Fakes::Call;
 using Fakes::FakePCSC;
 using Fakes::Hex;
+using Fakes::MessageOf;
+using Fakes::Raised;
 using testing::ElementsAre;
 
 namespace {
 
 const std::vector<std::uint16_t> kAllBlocks = {0x0D00, 0x0D01, 0x0D02, 0x0D03, 0x0D04,
                                               0x0D05, 0x0D06, 0x0D07, 0x0D09};
-
-template <typename E>
-E Raised(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e;
-  }
-  ADD_FAILURE() << "expected exception not raised";
-  throw std::logic_error("no exception");
-}
-
-std::string MessageOf(const std::function<void()>& action) {
-  return TAVQ::ToNarrow(Raised<TAVQ::Exception>(action).message);
-}
 
 class ZKCardTest : public testing::Test {
  protected:

@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "fakes/raised.h"
+
 #include <functional>
 
 #include "card/zk_card.h"
@@ -10,6 +12,7 @@
 #include "support/text.h"
 #include "test_pki.h"
 
+using Fakes::MessageOf;
 using namespace CardScript;
 using Fakes::Call;
 using Fakes::FakePCSC;
@@ -19,14 +22,6 @@ namespace {
 const std::vector<std::uint16_t> kAllBlocks = {0x0D00, 0x0D01, 0x0D02, 0x0D03, 0x0D04,
                                               0x0D05, 0x0D06, 0x0D07, 0x0D09};
 
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const TAVQ::Exception& e) {
-    return TAVQ::ToNarrow(e.message);
-  }
-  return "no exception";
-}
 
 ByteArray SodFile(std::uint16_t sodId, std::uint16_t elementTag, const ByteArray& der) {
   return Block(sodId, Element(elementTag, der));

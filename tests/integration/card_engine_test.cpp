@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "fakes/raised.h"
+
 #include <functional>
 
 #include "card/zk_card.h"
@@ -10,21 +12,11 @@
 #include "support/exception.h"
 #include "support/text.h"
 
+using Fakes::MessageOf;
 using testing::HasSubstr;
 using testing::StartsWith;
 
 namespace {
-
-constexpr std::uint16_t kDataBlocks[] = {0x0D01, 0x0D02, 0x0D03, 0x0D04};
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const TAVQ::Exception& e) {
-    return TAVQ::ToNarrow(e.message);
-  }
-  return "no exception";
-}
 
 class CardEngineTest : public testing::TestWithParam<const char*> {
  protected:
@@ -45,59 +37,6 @@ class CardEngineTest : public testing::TestWithParam<const char*> {
 
   bool inserted_ = false;
 };
-
-TEST_P(CardEngineTest, OpensBothCardApplications) {
-  Insert({}, "1");
-  EXPECT_EQ(Open(1)->CardId(), 1);
-  Remove();
-  Insert({}, "7");
-  EXPECT_EQ(Open(7)->CardId(), 7);
-  // The card of application 7 holds no document for card ID 1.
-  EXPECT_THROW(Open(1), TAVQ::Exception);
-}
-
-TEST_P(CardEngineTest, ReadsAndVerifiesAllFourBlocksWithOneSigner) {
-  Insert();
-  auto card = Open();
-  std::vector<TAVQ::ByteArray> signers;
-  for (std::uint16_t block : kDataBlocks) {
-    const TAVQ::ByteArray bytes = card->ReadBlockBytes(block);
-    ASSERT_GE(bytes.size(), 4u);
-    EXPECT_EQ(bytes[0] | bytes[1] << 8, block);
-    EXPECT_EQ(static_cast<std::size_t>(bytes[2] | bytes[3] << 8), bytes.size() - 4);
-    const Certificate signer = card->VerifyBlock(block);
-    ASSERT_FALSE(signer.IsEmpty());
-    signers.push_back(signer.GetEncoded());
-  }
-  EXPECT_EQ(signers[0], signers[1]);
-  EXPECT_EQ(signers[0], signers[2]);
-  EXPECT_EQ(signers[0], signers[3]);
-
-  ZK::DocumentDataBlock document;
-  document.Decode(card->ReadBlockBytes(0x0D01));
-  EXPECT_EQ(document.ChipSerialNumber().GetValue(), u"1A2B3C4D5E6F7081");
-}
-
-TEST_P(CardEngineTest, SecondReadOfABlockDoesNotReachTheCard) {
-  Insert();
-  auto card = Open();
-  const TAVQ::ByteArray first = card->ReadBlockBytes(0x0D02);
-  const std::size_t commands = Bench::Commands().size();
-  EXPECT_EQ(card->ReadBlockBytes(0x0D02), first);
-  EXPECT_EQ(Bench::Commands().size(), commands);
-}
-
-TEST_P(CardEngineTest, OriginCheckPasses) {
-  Insert();
-  auto card = Open();
-  EXPECT_EQ(card->ReadChipSerialNumber(), u"1A2B3C4D5E6F7081");
-  EXPECT_NO_THROW(card->CheckOrigin());
-}
-
-TEST_P(CardEngineTest, OriginCheckPassesForApplication7) {
-  Insert({}, "7");
-  EXPECT_NO_THROW(Open(7)->CheckOrigin());
-}
 
 TEST_P(CardEngineTest, TamperedBlockFailsItsHash) {
   Insert({"tamper-block=0D02"});

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "server/kavrin.h"
 
@@ -449,11 +450,40 @@ void TestInstallFailure(const Dll& dll) {
   Check(KeyExists(HKEY_CLASSES_ROOT, L"CLSID"), "HKCR\\CLSID stays");
 }
 
+// With readers present: the list is a zero-based VARIANT array of BSTR names in the
+// order of the resource manager.
+void TestReaderList(const Dll& dll, const std::vector<std::wstring>& expected) {
+  ISmartCardService* service = nullptr;
+  CheckHr(Create(dll, CLSID_SmartCardService, IID_ISmartCardService, reinterpret_cast<void**>(&service)), S_OK,
+          "create SmartCardService");
+  if (service == nullptr) return;
+  VARIANT readers;
+  VariantInit(&readers);
+  CheckHr(service->ListReaders(&readers), S_OK, "ListReaders with readers present");
+  Check(readers.vt == (VT_ARRAY | VT_VARIANT), "ListReaders gives VT_ARRAY | VT_VARIANT", readers.vt);
+  if (readers.vt == (VT_ARRAY | VT_VARIANT)) {
+    LONG lower = -1, upper = -2;
+    SafeArrayGetLBound(readers.parray, 1, &lower);
+    SafeArrayGetUBound(readers.parray, 1, &upper);
+    Check(SafeArrayGetDim(readers.parray) == 1 && lower == 0, "one dimension from 0", lower);
+    Check(upper + 1 == static_cast<LONG>(expected.size()), "one element per reader", upper + 1);
+    for (LONG i = 0; i <= upper && i < static_cast<LONG>(expected.size()); ++i) {
+      VARIANT name;
+      VariantInit(&name);
+      SafeArrayGetElement(readers.parray, &i, &name);
+      Check(name.vt == VT_BSTR && expected[static_cast<std::size_t>(i)] == name.bstrVal, "reader name in its place", i);
+      VariantClear(&name);
+    }
+  }
+  VariantClear(&readers);
+  service->Release();
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
-    std::printf("usage: vtable_client <dll> frame|services|install-failure\n");
+    std::printf("usage: vtable_client <dll> frame|services|install-failure|readers NAME...\n");
     return 2;
   }
   CoInitialize(nullptr);
@@ -475,6 +505,8 @@ int wmain(int argc, wchar_t** argv) {
   } else if (mode == L"services") {
     TestDocReadService(dll);
     TestSmartCardService(dll);
+  } else if (mode == L"readers") {
+    TestReaderList(dll, std::vector<std::wstring>(argv + 3, argv + argc));
   } else if (mode == L"install-failure") {
     TestInstallFailure(dll);
   } else {

@@ -153,7 +153,10 @@ TEST_F(DocReadServiceTest, FailedSecondInitCardKeepsTheFirstCard) {
   Open();
   pcsc_.FailNext(Call::Connect, PCSC::kNoSmartcard);
   const HRESULT status = service_.InitCard(u"Reader B", 1);
-  ExpectOnlyReport(status, ToHResult(0x8010000Cu), SystemMessage(PCSC::kNoSmartcard));
+  EXPECT_EQ(status, ToHResult(0x8010000Cu));
+  ASSERT_EQ(notifier_.shown.size(), 1u);
+  EXPECT_EQ(Record()->description, notifier_.shown[0]);
+  notifier_.shown.clear();
   EXPECT_EQ(pcsc_.OpenContexts(), 1u);
 
   ExpectBlockRead(pcsc_, 1, 0x0D01, DocumentBlock());
@@ -227,6 +230,52 @@ TEST_F(DocReadServiceTest, VerificationGivesTheSignerCertificateOfTheBlocksSod) 
   EXPECT_EQ(certificate, ToBase64(pki.CertificateDer()));
   EXPECT_TRUE(pcsc_.ScriptDone());
   EXPECT_TRUE(notifier_.shown.empty());
+}
+
+TEST_F(DocReadServiceTest, EachMethodReadsAndVerifiesItsOwnBlock) {
+  // An empty block of the right ID fails on its own first mandatory element.
+  struct Read {
+    std::function<HRESULT()> read;
+    std::uint16_t blockId;
+    const char16_t* missing;
+  };
+  std::unique_ptr<ZK::DocumentBlockObject> document;
+  std::unique_ptr<ZK::FixedPersoBlockObject> fixed;
+  std::unique_ptr<ZK::VariableAdminBlockObject> admin;
+  std::unique_ptr<ZK::VariablePersoBlockObject> perso;
+  const Read reads[] = {
+      {[&] { return service_.ReadZKDocumentData(&document); }, 0x0D01, u"0x0611"},
+      {[&] { return service_.ReadZKFixedPersoData(&fixed); }, 0x0D02, u"0x0621"},
+      {[&] { return service_.ReadZKVariableAdminData(&admin); }, 0x0D04, u"0x0640"},
+      {[&] { return service_.ReadZKVariablePersoData(&perso); }, 0x0D03, u"0x0630"},
+  };
+  Open();
+  for (const Read& r : reads) {
+    ExpectBlockRead(pcsc_, 1, r.blockId, Block(r.blockId, {}));
+    ExpectOnlyReport(r.read(), E_FAIL, WString(u"Mandatory element with tag ") + r.missing + u" not found in block");
+    EXPECT_TRUE(pcsc_.ScriptDone()) << std::hex << r.blockId;
+  }
+  // The two variable blocks have SODs of their own.
+  struct Verify {
+    HRESULT (CDocReadService::*verify)(WString*);
+    std::uint16_t sodId, sodTag, blockId;
+  } const verifies[] = {
+      {&CDocReadService::VerifyZKVariableAdminData, 0x0D09, 0x0770, 0x0D04},
+      {&CDocReadService::VerifyZKVariablePersoData, 0x0D06, 0x0760, 0x0D03},
+  };
+  const TestPki pki;
+  for (const Verify& v : verifies) {
+    CDocReadService service;
+    ExpectOpen(pcsc_, 1, HeaderBlock("01", kAllBlocks));
+    ASSERT_EQ(service.InitCard(kReader, 1), S_OK);
+    const ByteArray block = Block(v.blockId, {Element(0x06FF, Ascii("block"))});
+    ExpectBlockRead(pcsc_, 1, v.sodId, Block(v.sodId, {Element(v.sodTag, pki.SignAttached(Sha256Of(block)))}));
+    ExpectBlockRead(pcsc_, 1, v.blockId, block);
+    WString certificate;
+    EXPECT_EQ((service.*v.verify)(&certificate), S_OK) << std::hex << v.blockId;
+    EXPECT_EQ(certificate, ToBase64(pki.CertificateDer()));
+    EXPECT_TRUE(pcsc_.ScriptDone());
+  }
 }
 
 TEST_F(DocReadServiceTest, VerificationOfAChangedBlockIsReported) {

@@ -1,11 +1,17 @@
+#include "support/system_time.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 
-#include "support/system_time.h"
+#include "fakes/raised.h"
+#include "support/datetime.h"
+#include "support/exception.h"
+#include "support/time_zone.h"
 
 using namespace TAVQ;
+using Fakes::Raised;
 
 namespace {
 
@@ -21,14 +27,9 @@ SystemTime Make(int year, int month, int day, int hour = 0, int minute = 0, int 
   return st;
 }
 
-void ExpectFields(const SystemTime& st, int year, int month, int day, int hour, int minute, int second, int ms) {
-  EXPECT_EQ(st.wYear, year);
-  EXPECT_EQ(st.wMonth, month);
-  EXPECT_EQ(st.wDay, day);
-  EXPECT_EQ(st.wHour, hour);
-  EXPECT_EQ(st.wMinute, minute);
-  EXPECT_EQ(st.wSecond, second);
-  EXPECT_EQ(st.wMilliseconds, ms);
+// The fields as one comparable list, day of week aside.
+std::vector<int> Fields(const SystemTime& st) {
+  return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
 OleDate ToDate(const SystemTime& st) {
@@ -45,106 +46,119 @@ SystemTime FromDate(OleDate date) {
 
 }  // namespace
 
-TEST(FileTimeConversionTest, EpochAndKnownInstants) {
+TEST(FileTimeConversionTest, KnownInstantsRoundTripAndRange) {
   std::uint64_t ft = 1;
   ASSERT_TRUE(SystemTimeToFileTime(Make(1601, 1, 1), ft));
   EXPECT_EQ(ft, 0u);
-  // 1970-01-01 is 11644473600 seconds after the file-time epoch.
   ASSERT_TRUE(SystemTimeToFileTime(Make(1970, 1, 1, 0, 0, 1, 250), ft));
   EXPECT_EQ(ft, 116444736000000000u + 12500000u);
-
   SystemTime st;
-  ASSERT_TRUE(FileTimeToSystemTime(116444736000000000u + 12500000u + 9999u, st));
-  ExpectFields(st, 1970, 1, 1, 0, 0, 1, 250);
+  ASSERT_TRUE(FileTimeToSystemTime(ft + 9999u, st));
+  EXPECT_EQ(Fields(st), Fields(Make(1970, 1, 1, 0, 0, 1, 250)));
   EXPECT_EQ(st.wDayOfWeek, 4);  // Thursday
-  ASSERT_TRUE(FileTimeToSystemTime(0, st));
-  ExpectFields(st, 1601, 1, 1, 0, 0, 0, 0);
-  EXPECT_EQ(st.wDayOfWeek, 1);  // Monday
-}
-
-TEST(FileTimeConversionTest, RangeOfTheWindowsFunctions) {
-  SystemTime st = Make(2000, 1, 1);
+  for (const SystemTime& in : {Make(2024, 2, 29, 23, 59, 59, 999), Make(1601, 12, 31, 1, 2, 3, 4),
+                               Make(9999, 12, 31, 23, 59, 59, 999), Make(30827, 12, 31)}) {
+    ASSERT_TRUE(SystemTimeToFileTime(in, ft));
+    ASSERT_TRUE(FileTimeToSystemTime(ft, st));
+    EXPECT_EQ(Fields(st), Fields(in));
+  }
   // The top bit set is refused and the output left alone.
+  st = Make(2000, 1, 1);
   EXPECT_FALSE(FileTimeToSystemTime(0x8000000000000000u, st));
   EXPECT_EQ(st.wYear, 2000);
   ASSERT_TRUE(FileTimeToSystemTime(0x7FFFFFFFFFFFFFFFu, st));
   EXPECT_EQ(st.wYear, 30828);
-
-  std::uint64_t ft = 42;
-  EXPECT_FALSE(SystemTimeToFileTime(Make(1600, 12, 31, 23, 59, 59, 999), ft));
-  EXPECT_FALSE(SystemTimeToFileTime(Make(30828, 1, 1), ft));
-  EXPECT_TRUE(SystemTimeToFileTime(Make(30827, 12, 31), ft));
-  EXPECT_FALSE(SystemTimeToFileTime(Make(2023, 2, 29), ft));
-  EXPECT_FALSE(SystemTimeToFileTime(Make(2024, 13, 1), ft));
-  EXPECT_FALSE(SystemTimeToFileTime(Make(2024, 1, 0), ft));
-  EXPECT_FALSE(SystemTimeToFileTime(Make(2024, 1, 1, 24), ft));
-  EXPECT_FALSE(SystemTimeToFileTime(Make(2024, 1, 1, 0, 60), ft));
-  EXPECT_FALSE(SystemTimeToFileTime(Make(2024, 1, 1, 0, 0, 60), ft));
-  EXPECT_FALSE(SystemTimeToFileTime(Make(2024, 1, 1, 0, 0, 0, 1000), ft));
-}
-
-TEST(FileTimeConversionTest, RoundTripKeepsEveryField) {
-  for (const SystemTime& in : {Make(2024, 2, 29, 23, 59, 59, 999), Make(1601, 12, 31, 1, 2, 3, 4),
-                               Make(9999, 12, 31, 23, 59, 59, 999), Make(2100, 3, 1, 12)}) {
-    std::uint64_t ft = 0;
-    SystemTime out;
-    ASSERT_TRUE(SystemTimeToFileTime(in, ft));
-    ASSERT_TRUE(FileTimeToSystemTime(ft, out));
-    ExpectFields(out, in.wYear, in.wMonth, in.wDay, in.wHour, in.wMinute, in.wSecond, in.wMilliseconds);
+  ft = 42;
+  for (const SystemTime& bad : {Make(1600, 12, 31, 23, 59, 59, 999), Make(30828, 1, 1), Make(2023, 2, 29),
+                                Make(2024, 13, 1), Make(2024, 1, 0), Make(2024, 1, 1, 24), Make(2024, 1, 1, 0, 60),
+                                Make(2024, 1, 1, 0, 0, 60), Make(2024, 1, 1, 0, 0, 0, 1000)}) {
+    EXPECT_FALSE(SystemTimeToFileTime(bad, ft)) << bad.wYear << "-" << bad.wMonth << "-" << bad.wDay;
   }
 }
 
-TEST(VariantTimeTest, CardDateAndEpoch) {
-  EXPECT_EQ(ToDate(Make(2021, 3, 15)), 44270.0);
-  EXPECT_EQ(ToDate(Make(1899, 12, 30)), 0.0);
-  EXPECT_EQ(ToDate(Make(1900, 1, 1, 6)), 2.25);
-  ExpectFields(FromDate(44270.0), 2021, 3, 15, 0, 0, 0, 0);
+TEST(VariantTimeTest, DatesEitherSideOfTheEpoch) {
+  const std::pair<SystemTime, OleDate> cases[] = {
+      {Make(2021, 3, 15), 44270.0},         {Make(1899, 12, 30), 0.0},
+      {Make(1900, 1, 1, 6), 2.25},          {Make(2021, 3, 15, 18), 44270.75},
+      // Before the epoch the fraction counts forwards.
+      {Make(1899, 12, 29, 6), -1.25},       {Make(1899, 12, 29, 18), -1.75},
+      {Make(1899, 12, 28), -2.0},           {Make(100, 1, 1), -657434.0},
+      {Make(9999, 12, 31), 2958465.0},
+  };
+  for (const auto& [st, date] : cases) {
+    SCOPED_TRACE(date);
+    EXPECT_EQ(ToDate(st), date);
+    EXPECT_EQ(Fields(FromDate(date)), Fields(st));
+  }
   EXPECT_EQ(FromDate(44270.0).wDayOfWeek, 1);  // Monday
-  ExpectFields(FromDate(44270.75), 2021, 3, 15, 18, 0, 0, 0);
-}
-
-TEST(VariantTimeTest, BeforeTheEpochTheFractionCountsForwards) {
-  EXPECT_EQ(ToDate(Make(1899, 12, 29, 6)), -1.25);
-  EXPECT_EQ(ToDate(Make(1899, 12, 29, 18)), -1.75);
-  ExpectFields(FromDate(-1.25), 1899, 12, 29, 6, 0, 0, 0);
-  ExpectFields(FromDate(-1.75), 1899, 12, 29, 18, 0, 0, 0);
   // Between -1 and 0 the whole part is the epoch day itself.
-  ExpectFields(FromDate(-0.5), 1899, 12, 30, 12, 0, 0, 0);
-  ExpectFields(FromDate(-2.0), 1899, 12, 28, 0, 0, 0, 0);
-  for (const SystemTime& in : {Make(1899, 12, 29, 6, 30, 15), Make(1000, 6, 15, 23, 59, 59), Make(100, 1, 1, 0, 0, 1)}) {
-    const SystemTime out = FromDate(ToDate(in));
-    ExpectFields(out, in.wYear, in.wMonth, in.wDay, in.wHour, in.wMinute, in.wSecond, 0);
-  }
-}
-
-TEST(VariantTimeTest, MillisecondsAreDroppedOneWayAndRoundedTheOther) {
-  EXPECT_EQ(ToDate(Make(2021, 3, 15, 0, 0, 0, 999)), 44270.0);
+  EXPECT_EQ(Fields(FromDate(-0.5)), Fields(Make(1899, 12, 30, 12)));
+  // Milliseconds are dropped one way and rounded the other, across a day's end on either side.
   const double second = 1.0 / 86400.0;
-  ExpectFields(FromDate(44270.0 + 0.4 * second), 2021, 3, 15, 0, 0, 0, 0);
-  ExpectFields(FromDate(44270.0 + 0.6 * second), 2021, 3, 15, 0, 0, 1, 0);
-  // Rounding up at the end of a day moves to the next calendar day, on either side of the epoch.
-  ExpectFields(FromDate(44270.0 + 86399.7 * second), 2021, 3, 16, 0, 0, 0, 0);
-  ExpectFields(FromDate(-1.0 - 86399.7 * second), 1899, 12, 30, 0, 0, 0, 0);
+  EXPECT_EQ(ToDate(Make(2021, 3, 15, 0, 0, 0, 999)), 44270.0);
+  EXPECT_EQ(Fields(FromDate(44270.0 + 0.4 * second)), Fields(Make(2021, 3, 15)));
+  EXPECT_EQ(Fields(FromDate(44270.0 + 0.6 * second)), Fields(Make(2021, 3, 15, 0, 0, 1)));
+  EXPECT_EQ(Fields(FromDate(44270.0 + 86399.7 * second)), Fields(Make(2021, 3, 16)));
+  EXPECT_EQ(Fields(FromDate(-1.0 - 86399.7 * second)), Fields(Make(1899, 12, 30)));
+  EXPECT_EQ(Fields(FromDate(2958465.0 + 86399.0 * second)), Fields(Make(9999, 12, 31, 23, 59, 59)));
+
+  OleDate date = 7.0;
+  for (const SystemTime& bad : {Make(99, 12, 31), Make(10000, 1, 1), Make(2023, 2, 29), Make(2023, 1, 1, 25)}) {
+    EXPECT_FALSE(SystemTimeToVariantTime(bad, date));
+  }
+  EXPECT_EQ(date, 7.0);
+  SystemTime st = Make(2000, 1, 1);
+  for (OleDate bad : {-657435.0, 2958466.0, 2958465.0 + 86399.6 * second, std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+    EXPECT_FALSE(VariantTimeToSystemTime(bad, st)) << bad;
+  }
+  EXPECT_EQ(st.wYear, 2000);
 }
 
-TEST(VariantTimeTest, YearsOutsideOneHundredToNineThousandNineHundredNinetyNineAreRefused) {
-  OleDate date = 7.0;
-  EXPECT_FALSE(SystemTimeToVariantTime(Make(99, 12, 31), date));
-  EXPECT_FALSE(SystemTimeToVariantTime(Make(10000, 1, 1), date));
-  EXPECT_FALSE(SystemTimeToVariantTime(Make(2023, 2, 29), date));
-  EXPECT_FALSE(SystemTimeToVariantTime(Make(2023, 1, 1, 25), date));
-  EXPECT_EQ(date, 7.0);
-  EXPECT_EQ(ToDate(Make(100, 1, 1)), -657434.0);
-  EXPECT_EQ(ToDate(Make(9999, 12, 31)), 2958465.0);
+TEST(DateTimeConversionTest, FileTimeRangeAndLocalValues) {
+  const LocalTimeZone utc = LocalTimeZone::Utc();
+  const LocalTimeZone cet = LocalTimeZone::FromPosixRule("CET-1CEST,M3.5.0,M10.5.0/3");
+  EXPECT_EQ(DateTime(1601, 1, 1, DateTimeKind::Utc).ToFileTime(utc), 0);
+  EXPECT_EQ(Fakes::MessageOf([&] { DateTime(DateTime::FileTimeOffset - 1, DateTimeKind::Utc).ToFileTime(utc); }),
+            "Not a valid Win32 FileTime.\r\nParameter Name: ");
+  EXPECT_THROW(DateTime().ToFileTime(utc), ArgumentOutOfRangeException);
+  // Local values are taken to universal time first; unspecified ones as they are.
+  const std::int64_t ten = DateTime(2024, 7, 1, 10, 0, 0, 0, DateTimeKind::Utc).ToFileTime(cet);
+  EXPECT_EQ(DateTime(2024, 7, 1, 12, 0, 0, 0, DateTimeKind::Local).ToFileTime(cet), ten);
+  EXPECT_EQ(DateTime(2024, 7, 1, 10, 0, 0, 0).ToFileTime(cet), ten);
+  EXPECT_THROW(DateTime(1601, 1, 1, 0, 30, 0, 0, DateTimeKind::Local).ToFileTime(cet), ArgumentOutOfRangeException);
 
-  SystemTime st = Make(2000, 1, 1);
-  EXPECT_FALSE(VariantTimeToSystemTime(-657435.0, st));
-  EXPECT_FALSE(VariantTimeToSystemTime(2958466.0, st));
-  EXPECT_FALSE(VariantTimeToSystemTime(2958465.0 + 86399.6 / 86400.0, st));  // rounds to year 10000
-  EXPECT_FALSE(VariantTimeToSystemTime(std::nan(""), st));
-  EXPECT_FALSE(VariantTimeToSystemTime(HUGE_VAL, st));
-  EXPECT_FALSE(VariantTimeToSystemTime(-HUGE_VAL, st));
-  EXPECT_EQ(st.wYear, 2000);
-  ExpectFields(FromDate(-657434.0), 100, 1, 1, 0, 0, 0, 0);
-  ExpectFields(FromDate(2958465.0 + 86399.0 / 86400.0), 9999, 12, 31, 23, 59, 59, 0);
+  EXPECT_EQ(DateTime::FromFileTimeUtc(0).Ticks(), DateTime::FileTimeOffset);
+  EXPECT_EQ(DateTime::FromFileTimeUtc(0).Kind(), DateTimeKind::Utc);
+  EXPECT_EQ(DateTime::FromFileTimeUtc(DateTime::MaxTicks - DateTime::FileTimeOffset).Ticks(), DateTime::MaxTicks);
+  for (std::int64_t ft : {DateTime::MaxTicks - DateTime::FileTimeOffset + 1, std::int64_t{-1}}) {
+    EXPECT_EQ(Fakes::MessageOf([&] { DateTime::FromFileTimeUtc(ft); }),
+              "Not a valid Win32 FileTime.\r\nParameter Name: ft");
+  }
+  // From SYSTEMTIME (universal) to local time; an unconvertible one counts as file time 0.
+  SystemTime st = Make(2024, 10, 27, 0, 30);
+  const DateTime repeated = DateTime::FromSystemTime(st, cet);
+  EXPECT_EQ(repeated.Ticks(), DateTime(2024, 10, 27, 2, 30, 0, 0).Ticks());
+  EXPECT_EQ(repeated.Kind(), DateTimeKind::LocalAmbiguousDst);
+  st.wMonth = 13;
+  EXPECT_EQ(DateTime::FromSystemTime(st, cet).Ticks(), DateTime(1601, 1, 1, 1, 0, 0, 0).Ticks());
+}
+
+TEST(DateTimeConversionTest, CardDateIsTheSameOleDateInEveryZone) {
+  for (const char* rule : {"UTC0", "CET-1CEST,M3.5.0,M10.5.0/3", "AEST-10AEDT,M10.1.0,M4.1.0/3", "EST5EDT,M3.2.0,M11.1.0",
+                           "<+14>-14", "<-12>12", "<+0545>-5:45", "IST-1GMT0,M10.5.0,M3.5.0/1"}) {
+    SCOPED_TRACE(rule);
+    const LocalTimeZone zone = LocalTimeZone::FromPosixRule(rule);
+    const auto toDate = [&](const DateTime& value) {
+      SystemTime st;
+      EXPECT_TRUE(FileTimeToSystemTime(static_cast<std::uint64_t>(value.ToFileTime(zone)), st));
+      return ToDate(st);
+    };
+    EXPECT_EQ(toDate(DateTime(2021, 3, 15, DateTimeKind::Utc)), 44270.0);
+    // Written back, the value is local time and reads as the same DATE.
+    const DateTime written = DateTime::FromSystemTime(FromDate(44270.0), zone);
+    EXPECT_TRUE(written.IsLocal());
+    EXPECT_EQ(toDate(written), 44270.0);
+    const DateTime transition(2024, 10, 27, 0, 30, 0, 0, DateTimeKind::Utc);
+    EXPECT_EQ(toDate(DateTime::FromSystemTime(FromDate(toDate(transition)), zone)), toDate(transition));
+  }
 }

@@ -1,48 +1,49 @@
-#include <gtest/gtest.h>
-
-#include "support/os_info.h"
 #include "support/text.h"
+
+#include <gtest/gtest.h>
 
 using namespace TAVQ;
 
-TEST(Base64Test, LengthsAndPadding) {
-  EXPECT_EQ(ToBase64({}), u"");
-  EXPECT_EQ(ToBase64({'f'}), u"Zg==");
-  EXPECT_EQ(ToBase64({'f', 'o'}), u"Zm8=");
-  EXPECT_EQ(ToBase64({'f', 'o', 'o'}), u"Zm9v");
-  EXPECT_EQ(ToBase64({'f', 'o', 'o', 'b'}), u"Zm9vYg==");
-  EXPECT_EQ(ToBase64({'f', 'o', 'o', 'b', 'a'}), u"Zm9vYmE=");
-  EXPECT_EQ(ToBase64({0xFB, 0xFF, 0xBF}), u"+/+/");
-}
-
-TEST(HexTest, RoundTripAndOddLength) {
+TEST(TextTest, Base64AndHex) {
+  const std::pair<ByteArray, WString> base64[] = {
+      {{}, u""},
+      {{'f'}, u"Zg=="},
+      {{'f', 'o'}, u"Zm8="},
+      {{'f', 'o', 'o'}, u"Zm9v"},
+      {{'f', 'o', 'o', 'b'}, u"Zm9vYg=="},
+      {{'f', 'o', 'o', 'b', 'a'}, u"Zm9vYmE="},
+      {{0xFB, 0xFF, 0xBF}, u"+/+/"},
+  };
+  for (const auto& [bytes, text] : base64) EXPECT_EQ(ToBase64(bytes), text) << bytes.size();
   EXPECT_EQ(ToHexString({0x00, 0xAB, 0x7F}), u"00AB7F");
   EXPECT_EQ(FromHexString(u"00ab7f"), (ByteArray{0x00, 0xAB, 0x7F}));
   EXPECT_EQ(FromHexString(u"ABC"), (ByteArray{0xAB}));
   EXPECT_EQ(FromHexString(u""), ByteArray{});
   // Characters outside 0-9/A-F are not rejected; they give what the nibble rule gives.
   EXPECT_EQ(FromHexString(u"G0"), (ByteArray{0x00}));
-}
-
-TEST(ToUpperTest, ChangesOnlyAsciiLettersInPlace) {
   WString text = u"abc\u0436Z1";
-  WString& result = ToUpper(text);
-  EXPECT_EQ(&result, &text);
+  EXPECT_EQ(&ToUpper(text), &text);
   EXPECT_EQ(text, u"ABC\u0436Z1");
 }
 
-TEST(NarrowTextTest, Utf8BothWays) {
-  EXPECT_EQ(ToNarrow(u""), "");
-  EXPECT_EQ(ToNarrow(u"Reader \u0416 \U0001F600"), "Reader \xD0\x96 \xF0\x9F\x98\x80");
-  EXPECT_EQ(FromNarrow("Reader \xD0\x96 \xF0\x9F\x98\x80"), u"Reader \u0416 \U0001F600");
-  EXPECT_EQ(ToNarrow(WString(1, u'\xD800')), "\xEF\xBF\xBD");
-  EXPECT_EQ(FromNarrow("a\xFF" "b\xE0\x80"), u"a\uFFFDb\uFFFD\uFFFD");
-}
-
-TEST(OperatingSystemInfoTest, CachedCopiesAgree) {
-  const OperatingSystemInfo first = GetOperatingSystemInfo();
-  const OperatingSystemInfo second = GetOperatingSystemInfo();
-  EXPECT_GT(first.majorVersion, 0u);
-  EXPECT_EQ(first.majorVersion, second.majorVersion);
-  EXPECT_EQ(first.buildNumber, second.buildNumber);
+TEST(TextTest, Utf8BothWaysWithReplacementCharacters) {
+  const WString text = u"Jelena \u0408\u0435\u043B\u0435\u043D\u0430 \U0001F600 \u20AC";
+  const std::string utf8 = "Jelena \xD0\x88\xD0\xB5\xD0\xBB\xD0\xB5\xD0\xBD\xD0\xB0 \xF0\x9F\x98\x80 \xE2\x82\xAC";
+  EXPECT_EQ(ToUtf8(text), utf8);
+  EXPECT_EQ(FromUtf8(utf8), text);
+  EXPECT_EQ(ToNarrow(text), utf8);
+  EXPECT_EQ(FromNarrow(utf8), text);
+  // Lone surrogates one way; overlong, surrogate, cut-short and out-of-range sequences the other.
+  EXPECT_EQ(ToUtf8(WString{u'a', 0xD800, u'b'}), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(ToUtf8(WString{0xDC00}), "\xEF\xBF\xBD");
+  EXPECT_EQ(ToUtf8(WString{u'x', 0xD83D}), "x\xEF\xBF\xBD");
+  const std::pair<std::string, WString> invalid[] = {
+      {"\xC0\x80", {0xFFFD, 0xFFFD}},
+      {"\xED\xA0\x80", {0xFFFD, 0xFFFD, 0xFFFD}},
+      {"a\xE2\x82", {u'a', 0xFFFD, 0xFFFD}},
+      {"\xF4\x90\x80\x80", {0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD}},
+      {"\xFF", {0xFFFD}},
+      {"a\xFF" "b\xE0\x80", u"a\uFFFDb\uFFFD\uFFFD"},
+  };
+  for (const auto& [bytes, decoded] : invalid) EXPECT_EQ(FromUtf8(bytes), decoded) << bytes.size();
 }

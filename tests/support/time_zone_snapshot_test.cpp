@@ -1,3 +1,5 @@
+#include "support/time_zone_snapshot.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,7 +10,6 @@
 #include <unistd.h>
 
 #include "support/time_zone.h"
-#include "support/time_zone_snapshot.h"
 #include "support/time_zone_tzif.h"
 
 using namespace TAVQ;
@@ -32,28 +33,17 @@ class TemporaryFile {
   std::string path_;
 };
 
-// Sets TZ for one test and puts the previous value back.
+// Sets TZ for one scope and puts the previous value back.
 class ScopedTz {
  public:
-  explicit ScopedTz(const char* value) {
-    if (const char* old = std::getenv("TZ")) saved_ = old, hadValue_ = true;
-    if (value) {
-      setenv("TZ", value, 1);
-    } else {
-      unsetenv("TZ");
-    }
+  explicit ScopedTz(const std::string& value) {
+    if (const char* old = std::getenv("TZ")) saved_ = old;
+    setenv("TZ", value.c_str(), 1);
   }
-  ~ScopedTz() {
-    if (hadValue_) {
-      setenv("TZ", saved_.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-  }
+  ~ScopedTz() { saved_ ? setenv("TZ", saved_->c_str(), 1) : unsetenv("TZ"); }
 
  private:
-  std::string saved_;
-  bool hadValue_ = false;
+  std::optional<std::string> saved_;
 };
 
 std::string Tzif(char version, const std::string& footer) {
@@ -62,59 +52,35 @@ std::string Tzif(char version, const std::string& footer) {
 
 }  // namespace
 
-TEST(TzifFooterTest, FooterOfVersionTwoAndLaterFiles) {
+TEST(TzifFooterTest, FooterOnlyFromWellFormedVersionTwoAndLaterFiles) {
   EXPECT_EQ(ReadTzifFooter(TemporaryFile(Tzif('2', "CET-1CEST,M3.5.0,M10.5.0/3")).path()),
             std::optional<std::string>("CET-1CEST,M3.5.0,M10.5.0/3"));
   EXPECT_EQ(ReadTzifFooter(TemporaryFile(Tzif('4', "<+03>-3")).path()), std::optional<std::string>("<+03>-3"));
-}
-
-TEST(TzifFooterTest, FilesWithoutAUsableFooter) {
-  EXPECT_FALSE(ReadTzifFooter(TemporaryFile(Tzif('\0', "CET-1")).path()));
-  EXPECT_FALSE(ReadTzifFooter(TemporaryFile(Tzif('2', "")).path()));
-  EXPECT_FALSE(ReadTzifFooter(TemporaryFile("TZif2\nCET-1").path()));
-  EXPECT_FALSE(ReadTzifFooter(TemporaryFile("not a zone file\nCET-1\n").path()));
-  EXPECT_FALSE(ReadTzifFooter(TemporaryFile("").path()));
-  EXPECT_FALSE(ReadTzifFooter(TemporaryFile("TZif2\n").path()));
+  for (const std::string& content : {Tzif('\0', "CET-1"), Tzif('2', ""), std::string("TZif2\nCET-1"),
+                                     std::string("not a zone file\nCET-1\n"), std::string(), std::string("TZif2\n")}) {
+    EXPECT_FALSE(ReadTzifFooter(TemporaryFile(content).path())) << content;
+  }
   EXPECT_FALSE(ReadTzifFooter("/nonexistent/zone"));
-}
-
-TEST(TzifFooterTest, InstalledZoneFile) {
-  const std::string path = "/usr/share/zoneinfo/Europe/Berlin";
-  if (access(path.c_str(), R_OK) != 0) GTEST_SKIP() << "no zone database";
-  EXPECT_EQ(ReadTzifFooter(path), std::optional<std::string>("CET-1CEST,M3.5.0,M10.5.0/3"));
-}
-
-TEST(TimeZoneSnapshotTest, RuleFromTheEnvironment) {
-  ScopedTz tz("CET-1CEST,M3.5.0,M10.5.0/3");
-  const LocalTimeZone zone = LoadTimeZoneSnapshot();
-  EXPECT_EQ(zone.Information().Bias, -60);
-  EXPECT_EQ(zone.Information().DaylightBias, -60);
-  EXPECT_NE(zone.Id(), TimeZoneId::Unknown);
-}
-
-TEST(TimeZoneSnapshotTest, ZoneFileNamedByTheEnvironment) {
-  const TemporaryFile file(Tzif('2', "<+03>-3"));
-  {
-    ScopedTz tz((":" + file.path()).c_str());
-    EXPECT_EQ(LoadTimeZoneSnapshot().Information().Bias, -180);
-  }
-  {
-    ScopedTz tz(file.path().c_str());
-    EXPECT_EQ(LoadTimeZoneSnapshot().Information().Bias, -180);
+  const std::string installed = "/usr/share/zoneinfo/Europe/Berlin";
+  if (access(installed.c_str(), R_OK) == 0) {
+    EXPECT_EQ(ReadTzifFooter(installed), std::optional<std::string>("CET-1CEST,M3.5.0,M10.5.0/3"));
   }
 }
 
-TEST(TimeZoneSnapshotTest, UnusableSettingsGiveUtc) {
-  for (const char* value : {"", ":/nonexistent/zone", "no such zone!", "../../../../etc/passwd"}) {
-    ScopedTz tz(value);
+TEST(TimeZoneSnapshotTest, RuleOrZoneFileFromTheEnvironmentElseUtc) {
+  const TemporaryFile plus3(Tzif('2', "<+03>-3"));
+  const TemporaryFile malformed(Tzif('2', "CET-1CEST,M3.5.0"));
+  const std::pair<std::string, long> cases[] = {
+      {"CET-1CEST,M3.5.0,M10.5.0/3", -60}, {":" + plus3.path(), -180}, {plus3.path(), -180},
+      {"", 0}, {":/nonexistent/zone", 0}, {"no such zone!", 0}, {"../../../../etc/passwd", 0},
+      {":" + malformed.path(), 0},
+  };
+  for (const auto& [tz, bias] : cases) {
+    ScopedTz scoped(tz);
     const LocalTimeZone zone = LoadTimeZoneSnapshot();
-    EXPECT_EQ(zone.Information().Bias, 0) << value;
-    EXPECT_EQ(zone.Id(), TimeZoneId::Unknown) << value;
+    EXPECT_EQ(zone.Information().Bias, bias) << tz;
+    EXPECT_EQ(zone.Id() == TimeZoneId::Unknown, bias != -60) << tz;
   }
-  // A zone file whose footer is malformed.
-  const TemporaryFile file(Tzif('2', "CET-1CEST,M3.5.0"));
-  ScopedTz tz((":" + file.path()).c_str());
-  EXPECT_EQ(LoadTimeZoneSnapshot().Information().Bias, 0);
 }
 
 TEST(TimeZoneSnapshotTest, ProcessWideSnapshotIsTakenOnce) {

@@ -10,11 +10,7 @@ using Fakes::Hex;
 using TAVQ::ByteArray;
 using namespace TAVQ::PCSC;
 
-namespace {
-
 using Names = std::vector<std::string>;
-
-}  // namespace
 
 TEST(PCSCCardConnectionTest, OneCardOperationFromContextToRelease) {
   Fakes::FakePCSC pcsc;
@@ -42,13 +38,6 @@ TEST(PCSCCardConnectionTest, OneCardOperationFromContextToRelease) {
   EXPECT_EQ(pcsc.Calls(Call::Disconnect)[1].disposition, kLeaveCard);  // by the destructor
   EXPECT_EQ(pcsc.OpenContexts(), 0u);
   EXPECT_EQ(pcsc.OpenCards(), 0u);
-}
-
-TEST(PCSCCardConnectionTest, ContextFailureMeansNoConnection) {
-  Fakes::FakePCSC pcsc;
-  pcsc.FailNext(Call::EstablishContext, kNoService);
-  EXPECT_EQ(CodeOf([] { PCSCCardConnection connection(u"Reader 0"); }), kNoService);
-  EXPECT_EQ(pcsc.CallNames(), Names{"SCardEstablishContext"});
 }
 
 TEST(PCSCCardConnectionTest, ResetCardIsReconnectedOnceThenTheTransactionStarts) {
@@ -95,18 +84,17 @@ TEST(PCSCCardConnectionTest, FailuresOfTheRecoveryPropagate) {
   EXPECT_EQ(pcsc.CallNames(), Names{"SCardBeginTransaction"});
 }
 
-TEST(PCSCCardConnectionTest, TransactionOnAClosedConnectionReachesNoPCSCCall) {
+TEST(PCSCCardConnectionTest, FailuresOfContextOrClosedConnectionAndTheDestructor) {
   Fakes::FakePCSC pcsc;
-  PCSCCardConnection connection(u"Reader 0");
+  pcsc.FailNext(Call::EstablishContext, kNoService);
+  EXPECT_EQ(CodeOf([] { PCSCCardConnection connection(u"Reader 0"); }), kNoService);
+  EXPECT_EQ(pcsc.CallNames(), Names{"SCardEstablishContext"});
+  PCSCCardConnection closed(u"Reader 0");
   pcsc.ClearLog();
-  EXPECT_EQ(CodeOf([&] { connection.BeginTransaction(); }), kInternalError);
-  EXPECT_EQ(CodeOf([&] { connection.Transmit(Hex("00"), false); }), kInternalError);
-  EXPECT_EQ(CodeOf([&] { connection.Disconnect(kLeaveCard); }), kInternalError);
+  EXPECT_EQ(CodeOf([&] { closed.BeginTransaction(); }), kInternalError);
+  EXPECT_EQ(CodeOf([&] { closed.Transmit(Hex("00"), false); }), kInternalError);
+  EXPECT_EQ(CodeOf([&] { closed.Disconnect(kLeaveCard); }), kInternalError);
   EXPECT_TRUE(pcsc.log().empty());
-}
-
-TEST(PCSCCardConnectionTest, DestructorSwallowsFailures) {
-  Fakes::FakePCSC pcsc;
   pcsc.FailAlways(Call::Disconnect, kRemovedCard);
   pcsc.FailAlways(Call::ReleaseContext, kInvalidHandle);
   EXPECT_NO_THROW({
@@ -139,10 +127,8 @@ TEST(PCSCAttachedConnectionTest, BorrowsTheHandleWithTheProtocolFromOneStatus) {
                                      "SCardEndTransaction"}));
   EXPECT_EQ(pcsc.Calls(Call::Status)[0].card, owner.cardHandle());
   EXPECT_EQ(pcsc.OpenCards(), 1u);
-}
-
-TEST(PCSCAttachedConnectionTest, UnreadableHandleIsNotAttached) {
-  Fakes::FakePCSC pcsc;
+  // An unreadable handle is not attached.
+  pcsc.ClearLog();
   pcsc.FailNext(Call::Status, kInvalidHandle);
   EXPECT_EQ(CodeOf([] { PCSCAttachedConnection attached(0x1234, kShareShared, kProtocolT0OrT1); }), kInvalidHandle);
   EXPECT_EQ(pcsc.CallNames(), Names{"SCardStatus"});

@@ -81,13 +81,6 @@ class VirtualCardTest : public ::testing::TestWithParam<const char*> {
 
 }  // namespace
 
-TEST_P(VirtualCardTest, ListsTheVirtualReader) {
-  PCSCContext context;
-  context.Establish(kScopeUser);
-  const TAVQ::StringList readers = context.ListReaders();
-  EXPECT_NE(std::find(readers.begin(), readers.end(), reader), readers.end());
-}
-
 TEST_P(VirtualCardTest, SelectsAndReadsTheHeaderBlock) {
   channel->Connect();
   channel->BeginTransaction();

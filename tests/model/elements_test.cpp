@@ -1,0 +1,153 @@
+// Presence rules and the value encodings of the text, number, date, list and bytes kinds.
+#include <gtest/gtest.h>
+
+#include "block_bytes.h"
+#include "model/block_id_list.h"
+#include "model/bytes_element.h"
+#include "model/code_page.h"
+#include "model/date_element.h"
+#include "model/number_element.h"
+#include "model/string_element.h"
+
+using namespace ZKTest;
+using TAVQ::DateTime;
+using ZK::ElementPresence;
+
+namespace {
+
+ZK::StringElement Text(std::uint32_t codePage, ElementPresence presence = ElementPresence::Mandatory) {
+  return {0x0630, 11, presence, codePage};
+}
+
+ByteArray Encoded(const ZK::TlvElement& element) {
+  ByteArray out{0xEE};  // Encode replaces, never appends
+  element.Encode(out);
+  return out;
+}
+
+TEST(ElementPresence, MandatoryNeverChangesOptionalMovesBetweenAbsentAndPresent) {
+  ZK::StringElement mandatory = Text(ZK::kCodePageUsAscii);
+  EXPECT_EQ(CardError([&] { mandatory.IsNull(); }), "Calling IsNull on mandatory value with tag 1584");
+  EXPECT_EQ(mandatory.GetValue(), u"");
+  EXPECT_EQ(CardError([&] { mandatory.SetBytes(nullptr); }), "Mandatory element with tag 0x0630 not found in block");
+  EXPECT_EQ(mandatory.Presence(), ElementPresence::Mandatory);
+
+  ZK::StringElement optional = Text(ZK::kCodePageUsAscii, ElementPresence::Absent);
+  EXPECT_TRUE(optional.IsNull());
+  EXPECT_EQ(CardError([&] { optional.GetValue(); }), "Referenced non-existent optional value with tag 1584");
+  EXPECT_FALSE(optional.GetBytes().has_value());
+  const ByteArray value = Ascii("12");
+  optional.SetBytes(&value);
+  EXPECT_EQ(optional.Presence(), ElementPresence::Present);
+  EXPECT_EQ(optional.GetBytes(), value);
+  optional.SetBytes(nullptr);
+  EXPECT_TRUE(optional.IsNull());
+  optional.SetValue(u"7");
+  EXPECT_EQ(optional.GetValue(), u"7");
+
+  // A value that fails to decode leaves the element absent.
+  ZK::BlockIdList list(0x0603, 128, ElementPresence::Absent);
+  const ByteArray odd{1, 2, 3};
+  EXPECT_EQ(CardError([&] { list.SetBytes(&odd); }), "Element with tag 0x603 has incorrect size of 3");
+  EXPECT_TRUE(list.IsNull());
+  ZK::DateElement date(0x0632, 8, ElementPresence::Absent);
+  const ByteArray badDate = Ascii("31022021");
+  EXPECT_THROW(date.SetBytes(&badDate), TAVQ::ArgumentOutOfRangeException);
+  EXPECT_TRUE(date.IsNull());
+}
+
+TEST(StringElement, CodePagesBothWays) {
+  struct Case {
+    std::uint32_t codePage;
+    ByteArray bytes;
+    std::u16string text;
+    ByteArray encoded;
+  } const cases[] = {
+      // An odd last UTF-16 byte is ignored; a lone surrogate is a code unit like any other.
+      {ZK::kCodePageUtf16, {'A', 0, 0x7D, 0x01, 'Z'}, u"A\u017D", {'A', 0, 0x7D, 0x01}},
+      {ZK::kCodePageUtf16, {0x16, 0x04, 'a', 0, 0x00, 0xD8}, u"\u0416a\xD800", {0x16, 0x04, 'a', 0, 0x00, 0xD8}},
+      {ZK::kCodePageUsAscii, Ascii("AB 12\x7F"), u"AB 12\x7F", Ascii("AB 12\x7F")},
+      {ZK::kCodePageUsAscii, {}, u"", {}},
+  };
+  for (const Case& c : cases) {
+    ZK::StringElement element = Text(c.codePage);
+    element.Decode(c.bytes);
+    EXPECT_EQ(element.GetValue(), c.text);
+    EXPECT_EQ(Encoded(element), c.encoded);
+  }
+  ZK::StringElement ascii = Text(ZK::kCodePageUsAscii);
+  ascii.Decode({'A', 0x80, 0xFF});
+  EXPECT_EQ(ascii.GetValue(), u"A\uFFFD\uFFFD");
+  for (const std::u16string& text : {std::u16string(u"A\uFFFD"), std::u16string(u"\u017D"), std::u16string(u"abc\u0080")}) {
+    ascii.SetValue(text);
+    EXPECT_EQ(CardError([&] { Encoded(ascii); }), "Non-translatable characters found in string");
+  }
+  // The length is checked only when a block is decoded.
+  ascii.SetValue(std::u16string(40, u'9'));
+  EXPECT_EQ(Encoded(ascii).size(), 40u);
+  // Other code pages are refused with the conversion error; the empty value needs no conversion.
+  ZK::StringElement other(0x0612, 15, ElementPresence::Mandatory, 1252);
+  EXPECT_EQ(CardError([&] { other.Decode(Ascii("x")); }), "Error 0x00000057 occurred while translating string with tag 1554");
+  other.SetValue(u"x");
+  EXPECT_EQ(CardError([&] { Encoded(other); }), "Error 0x00000057 occurred while translating string with tag 1554");
+  other.Decode({});
+  EXPECT_EQ(other.GetValue(), u"");
+}
+
+TEST(NumberElement, TheFirstTableEntryWinsBothWaysAndOthersFail) {
+  static const ZK::NumberTable table{{0, Ascii("00")}, {1, Ascii("01")}, {1, Ascii("11")}, {2, Ascii("00")}};
+  ZK::NumberElement element(0x0643, 2, ElementPresence::Mandatory, table);
+  element.Decode(Ascii("00"));
+  EXPECT_EQ(element.GetValue(), 0);  // not 2
+  element.Decode(Ascii("11"));
+  EXPECT_EQ(element.GetValue(), 1);
+  EXPECT_EQ(Encoded(element), Ascii("01"));
+  for (const ByteArray& bad : {Ascii("0"), Ascii("000"), ByteArray{}}) {
+    EXPECT_EQ(CardError([&] { element.Decode(bad); }), "Element with tag 0x643 has invalid value");
+  }
+  element.SetValue(-5);
+  EXPECT_EQ(element.GetValue(), -5);  // SetValue checks no table
+  EXPECT_EQ(CardError([&] { Encoded(element); }), "Number -5 is not valid value for tag 0x643");
+}
+
+TEST(DateElement, EightDigitsDayMonthYearAsUtcMidnight) {
+  ZK::DateElement element(0x0631, 8, ElementPresence::Mandatory);
+  element.Decode(Ascii("15032021"));
+  EXPECT_EQ(element.GetValue(), DateTime(2021, 3, 15));
+  EXPECT_EQ(element.GetValue().Kind(), TAVQ::DateTimeKind::Utc);
+  EXPECT_EQ(Encoded(element), Ascii("15032021"));
+  element.Decode(Ascii("1 3 2021"));  // fields end at a non-digit and skip leading blanks
+  EXPECT_EQ(element.GetValue(), DateTime(2021, 3, 1));
+  element.Decode(Ascii("29022024"));
+  EXPECT_EQ(element.GetValue(), DateTime(2024, 2, 29));
+  // The calendar day of the value, without time zone conversion.
+  element.SetValue(DateTime(1999, 12, 31, 23, 59, 59, 0, TAVQ::DateTimeKind::Local));
+  EXPECT_EQ(Encoded(element), Ascii("31121999"));
+  const std::pair<ByteArray, std::string> refused[] = {
+      {Ascii("1503202"), "Date element has incorrect size of 7"},
+      {{}, "Date element has incorrect size of 0"},
+      {Ascii("AB032021"), "Date element has incorrect format"},
+      {Ascii("1503XXXX"), "Date element has incorrect format"},
+      {Ascii("        "), "Date element has incorrect format"},
+      // A NUL ends the text: nothing beyond it is read.
+      {{'1', '5', '0', '3', 0, '0', '2', '1'}, "Date element has incorrect format"},
+  };
+  for (const auto& [bytes, message] : refused) EXPECT_EQ(CardError([&] { element.Decode(bytes); }), message);
+  for (const char* impossible : {"31022021", "01132021", "01010000"}) {
+    EXPECT_THROW(element.Decode(Ascii(impossible)), TAVQ::ArgumentOutOfRangeException) << impossible;
+  }
+}
+
+TEST(ListAndBytesElements, BytesPairsLeastSignificantFirstAndRawBytesUnchanged) {
+  ZK::BlockIdList list(0x0603, 128, ElementPresence::Mandatory);
+  list.Decode({0x01, 0x0D, 0x02, 0x0D});
+  EXPECT_EQ(list.GetValue(), (std::vector<std::uint16_t>{0x0D01, 0x0D02}));
+  EXPECT_EQ(Encoded(list), (ByteArray{0x01, 0x0D, 0x02, 0x0D}));
+  list.Decode({});
+  EXPECT_TRUE(list.GetValue().empty());
+  ZK::BytesElement bytes(0x0650, 4, ElementPresence::Mandatory);
+  bytes.Decode({0, 0xFF, 7});
+  EXPECT_EQ(Encoded(bytes), (ByteArray{0, 0xFF, 7}));
+}
+
+}  // namespace
