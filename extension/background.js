@@ -58,7 +58,7 @@ function hostRequest(call, args) {
       return { request: "listReaders" };
     case "read": {
       const request = { request: "read" };
-      for (const name of ["reader", "cardId", "verify", "checkOrigin"]) {
+      for (const name of ["reader", "cardId", "verify", "checkOrigin", "trustAnchors"]) {
         if (given[name] !== undefined) request[name] = given[name];
       }
       return request;

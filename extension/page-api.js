@@ -33,7 +33,8 @@
     listReaders: () => call("listReaders").then((answer) => answer.readers),
     // The card's four blocks, and on request their verification and the origin check,
     // exactly as `kavrin-hc read --json` gives them.
-    read: ({ reader, cardId, verify, checkOrigin } = {}) => call("read", { reader, cardId, verify, checkOrigin }),
+    read: ({ reader, cardId, verify, checkOrigin, trustAnchors } = {}) =>
+      call("read", { reader, cardId, verify, checkOrigin, trustAnchors }),
     // The system's text for an error code (a number, or "0x" and eight hex digits).
     errorMessage: (code) => call("errorMessage", { code }).then((answer) => answer.message),
   };

@@ -5,7 +5,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "card/trust_anchors.h"
 #include "cli/service_call.h"
+#include "support/exception.h"
 #include "support/text.h"
 
 namespace Host {
@@ -46,7 +48,7 @@ std::uint16_t CardId(const Json& request) {
 }
 
 ReadCardRequest Read(const Json& request) {
-  RequireOnlyFields(request, {"reader", "cardId", "verify", "checkOrigin"});
+  RequireOnlyFields(request, {"reader", "cardId", "verify", "checkOrigin", "trustAnchors"});
   ReadCardRequest read;
   if (const auto reader = request.find("reader"); reader != request.end() && !reader->is_null()) {
     if (!reader->is_string() || reader->get<std::string>().empty()) {
@@ -57,6 +59,17 @@ ReadCardRequest Read(const Json& request) {
   read.options.cardId = CardId(request);
   read.options.verify = Flag(request, "verify");
   read.options.checkOrigin = Flag(request, "checkOrigin");
+  // The anchors come as PEM text: a page never names a file of the user's.
+  if (const auto anchors = request.find("trustAnchors"); anchors != request.end() && !anchors->is_null()) {
+    if (!anchors->is_string()) throw BadRequest("\"trustAnchors\" must be PEM text of one or more certificates.");
+    if (!read.options.verify) throw BadRequest("\"trustAnchors\" needs \"verify\": the signers of verified blocks are checked.");
+    const std::string pem = anchors->get<std::string>();
+    try {
+      read.options.trustAnchors = std::make_shared<const TrustAnchors>(TrustAnchors::FromPem(TAVQ::ByteArray(pem.begin(), pem.end())));
+    } catch (const CardException& e) {
+      throw BadRequest(TAVQ::ToUtf8(e.message));
+    }
+  }
   return read;
 }
 
