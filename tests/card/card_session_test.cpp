@@ -115,8 +115,10 @@ class CardSessionTest : public testing::Test {
     card_ = card.get();
     return card;
   }
+  // The test keeps the card too, so that card_ outlives the session and its objects.
   std::shared_ptr<CardSession> NewSession(int cardId = 1) {
-    return std::make_shared<CardSession>(std::shared_ptr<SmartCardIO::CardChannel>(NewCard(cardId)));
+    keep_ = std::shared_ptr<SmartCardIO::CardChannel>(NewCard(cardId));
+    return std::make_shared<CardSession>(keep_);
   }
 
   // A block read in a session: SELECT of the block's EF and one READ BINARY of it,
@@ -128,6 +130,7 @@ class CardSessionTest : public testing::Test {
 
   TestPki key_;
   SessionCard* card_ = nullptr;
+  std::shared_ptr<SmartCardIO::CardChannel> keep_;
 };
 
 TEST_F(CardSessionTest, WholeJobConnectsOnceAndSelectsTheApplicationOnlyAfterTheCardManager) {
