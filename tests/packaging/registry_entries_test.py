@@ -2,18 +2,17 @@
 """Unit tests of packaging/windows/registry-entries: the registrar script reading and
 the split of the keys between the shared and the per-architecture component."""
 
-import importlib.machinery
-import importlib.util
 import os
 import tempfile
+import types
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.join(HERE, "..", "..", "packaging", "windows", "registry-entries")
-loader = importlib.machinery.SourceFileLoader("registry_entries", SOURCE)
-spec = importlib.util.spec_from_loader("registry_entries", loader)
-entries = importlib.util.module_from_spec(spec)
-loader.exec_module(entries)
+# The generator is a script without a .py name: load its text as a module.
+entries = types.ModuleType("registry_entries")
+with open(SOURCE, encoding="utf-8") as source:
+    exec(compile(source.read(), SOURCE, "exec"), entries.__dict__)
 
 
 def parse(text, replacements=None):
