@@ -59,7 +59,7 @@ class ScriptReading(unittest.TestCase):
 
 
 class KeySplit(unittest.TestCase):
-    def test_shared_keys_are_application_ids_and_type_library_versions(self):
+    def test_only_class_interface_and_platform_keys_are_per_architecture(self):
         cases = [
             (["AppID", "{A}"], True),
             (["AppID", "kavrin-hc.DLL"], True),
@@ -68,7 +68,8 @@ class KeySplit(unittest.TestCase):
             (["TypeLib", "{L}", "1.0", "0", "win32"], False),
             (["CLSID", "{C}"], False),
             (["Interface", "{I}"], False),
-            (["KAVRIN.HC.DocRead"], False),
+            (["KAVRIN.HC.DocRead", "CLSID"], True),
+            (["KAVRIN.HC.DocRead.1"], True),
         ]
         for path, shared in cases:
             with self.subTest(path="\\".join(path)):
