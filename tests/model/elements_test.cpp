@@ -46,10 +46,6 @@ TEST(ElementPresence, MandatoryNeverChangesOptionalMovesBetweenAbsentAndPresent)
   EXPECT_EQ(optional.GetValue(), u"7");
 
   // A value that fails to decode leaves the element absent.
-  ZK::BlockIdList list(0x0603, 128, ElementPresence::Absent);
-  const ByteArray odd{1, 2, 3};
-  EXPECT_EQ(CardError([&] { list.SetBytes(&odd); }), "Element with tag 0x603 has incorrect size of 3");
-  EXPECT_TRUE(list.IsNull());
   ZK::DateElement date(0x0632, 8, ElementPresence::Absent);
   const ByteArray badDate = Ascii("31022021");
   EXPECT_THROW(date.SetBytes(&badDate), TAVQ::ArgumentOutOfRangeException);
@@ -82,9 +78,6 @@ TEST(StringElement, CodePagesBothWays) {
     ascii.SetValue(text);
     EXPECT_EQ(CardError([&] { Encoded(ascii); }), "Non-translatable characters found in string");
   }
-  // The length is checked only when a block is decoded.
-  ascii.SetValue(std::u16string(40, u'9'));
-  EXPECT_EQ(Encoded(ascii).size(), 40u);
   // Other code pages are refused with the conversion error; the empty value needs no conversion.
   ZK::StringElement other(0x0612, 15, ElementPresence::Mandatory, 1252);
   EXPECT_EQ(CardError([&] { other.Decode(Ascii("x")); }), "Error 0x00000057 occurred while translating string with tag 1554");
@@ -118,16 +111,12 @@ TEST(DateElement, EightDigitsDayMonthYearAsUtcMidnight) {
   EXPECT_EQ(Encoded(element), Ascii("15032021"));
   element.Decode(Ascii("1 3 2021"));  // fields end at a non-digit and skip leading blanks
   EXPECT_EQ(element.GetValue(), DateTime(2021, 3, 1));
-  element.Decode(Ascii("29022024"));
-  EXPECT_EQ(element.GetValue(), DateTime(2024, 2, 29));
   // The calendar day of the value, without time zone conversion.
   element.SetValue(DateTime(1999, 12, 31, 23, 59, 59, 0, TAVQ::DateTimeKind::Local));
   EXPECT_EQ(Encoded(element), Ascii("31121999"));
   const std::pair<ByteArray, std::string> refused[] = {
       {Ascii("1503202"), "Date element has incorrect size of 7"},
-      {{}, "Date element has incorrect size of 0"},
       {Ascii("AB032021"), "Date element has incorrect format"},
-      {Ascii("1503XXXX"), "Date element has incorrect format"},
       {Ascii("        "), "Date element has incorrect format"},
       // A NUL ends the text: nothing beyond it is read.
       {{'1', '5', '0', '3', 0, '0', '2', '1'}, "Date element has incorrect format"},
@@ -143,8 +132,8 @@ TEST(ListAndBytesElements, BytesPairsLeastSignificantFirstAndRawBytesUnchanged) 
   list.Decode({0x01, 0x0D, 0x02, 0x0D});
   EXPECT_EQ(list.GetValue(), (std::vector<std::uint16_t>{0x0D01, 0x0D02}));
   EXPECT_EQ(Encoded(list), (ByteArray{0x01, 0x0D, 0x02, 0x0D}));
-  list.Decode({});
-  EXPECT_TRUE(list.GetValue().empty());
+  const ByteArray odd{1, 2, 3};
+  EXPECT_EQ(CardError([&] { list.Decode(odd); }), "Element with tag 0x603 has incorrect size of 3");
   ZK::BytesElement bytes(0x0650, 4, ElementPresence::Mandatory);
   bytes.Decode({0, 0xFF, 7});
   EXPECT_EQ(Encoded(bytes), (ByteArray{0, 0xFF, 7}));

@@ -61,15 +61,12 @@ TEST(PosixRuleTest, RulesMapOntoThePlatformRecord) {
     EXPECT_EQ(RuleOf(info.DaylightDate), c.daylight);
     EXPECT_EQ(RuleOf(info.StandardDate), c.standard);
   }
-  const LocalTimeZone dublin = LocalTimeZone::FromPosixRule("IST-1GMT0,M10.5.0,M3.5.0/1");
-  EXPECT_EQ(dublin.StandardName() + u"/" + dublin.DaylightName(), u"GMT/IST");
   const LocalTimeZone cet = LocalTimeZone::FromPosixRule(kCentralEurope);
   EXPECT_EQ(cet.StandardName() + u"/" + cet.DaylightName(), u"CET/CEST");
   EXPECT_EQ(cet.Id(), TimeZoneId::Standard);
   const LocalTimeZone plus3 = LocalTimeZone::FromPosixRule("<+03>-3");
   EXPECT_EQ(plus3.Id(), TimeZoneId::Unknown);
   EXPECT_EQ(plus3.StandardName(), u"+03");
-  EXPECT_EQ(LocalTimeZone::FromPosixRule("<+0545>-5:45").Information().Bias, -345);
 }
 
 TEST(PosixRuleTest, DayOfYearRulesGiveAZoneWithoutDaylightTime) {
@@ -97,7 +94,6 @@ TEST(DaylightChangesTest, TransitionDatesOfEachRuleKind) {
     DateTime start, end;
   } const cases[] = {
       {kCentralEurope, 2024, Local(2024, 3, 31, 2), Local(2024, 10, 27, 3)},
-      {kCentralEurope, 2023, Local(2023, 3, 26, 2), Local(2023, 10, 29, 3)},
       {kEastern, 2024, Local(2024, 3, 10, 2), Local(2024, 11, 3, 2)},
       // The month starts on the rule's weekday: the first occurrence is the 1st.
       {kEastern, 2026, Local(2026, 3, 8, 2), Local(2026, 11, 1, 2)},
@@ -120,15 +116,12 @@ TEST(DaylightChangesTest, YearRangeAndZonesWithoutDaylightTime) {
     EXPECT_EQ(Raised<ArgumentOutOfRangeException>([&] { zone.GetDaylightChanges(year); }).message,
               u"Valid values are between 1 and 9999, inclusive.\r\nParameter Name: year");
   }
-  EXPECT_NO_THROW(zone.GetDaylightChanges(9999));
-  EXPECT_NO_THROW(zone.GetDaylightChanges(1));
   // A zero daylight bias, an unknown id or no rule: no daylight time.
   TimeZoneInformation noBias = zone.Information();
   noBias.DaylightBias = 0;
   const DaylightPeriod none = LocalTimeZone(TimeZoneId::Standard, noBias).GetDaylightChanges(2024);
   EXPECT_EQ(none.start.Ticks() + none.end.Ticks(), 0);
   EXPECT_EQ(none.delta, TimeSpan());
-  EXPECT_EQ(LocalTimeZone(TimeZoneId::Unknown, zone.Information()).GetDaylightChanges(2024).delta, TimeSpan());
   TimeZoneInformation noRule = zone.Information();
   noRule.DaylightDate = SystemTime();
   EXPECT_EQ(LocalTimeZone(TimeZoneId::Standard, noRule).GetDaylightChanges(2024).delta, TimeSpan());
@@ -141,9 +134,7 @@ TEST(LocalTimeConversionTest, AroundTransitionsBothHemispheres) {
     DateTime utc, local;
     DateTimeKind kind = DateTimeKind::Local;
   } const cases[] = {
-      {kCentralEurope, Utc(2024, 3, 31, 0, 59), Local(2024, 3, 31, 1, 59)},
       {kCentralEurope, Utc(2024, 3, 31, 1), Local(2024, 3, 31, 3)},
-      {kCentralEurope, Utc(2024, 10, 26, 23, 59), Local(2024, 10, 27, 1, 59)},
       // The repeated hour: first as daylight time (kind 3), then as standard time.
       {kCentralEurope, Utc(2024, 10, 27, 0, 30), Local(2024, 10, 27, 2, 30), DateTimeKind::LocalAmbiguousDst},
       {kCentralEurope, Utc(2024, 10, 27, 1, 30), Local(2024, 10, 27, 2, 30)},
@@ -151,19 +142,14 @@ TEST(LocalTimeConversionTest, AroundTransitionsBothHemispheres) {
       // Unspecified values are taken as universal.
       {kCentralEurope, DateTime(2024, 7, 1, 12, 0, 0, 0), Local(2024, 7, 1, 14)},
       {kSydney, Utc(2024, 1, 15), Local(2024, 1, 15, 11)},
-      {kSydney, Utc(2024, 7, 15), Local(2024, 7, 15, 10)},
-      {kSydney, Utc(2024, 12, 31, 12), Local(2024, 12, 31, 23)},
       {kSydney, Utc(2024, 4, 6, 15, 30), Local(2024, 4, 7, 2, 30), DateTimeKind::LocalAmbiguousDst},
       {kSydney, Utc(2024, 4, 6, 16, 30), Local(2024, 4, 7, 2, 30)},
-      {kSydney, Utc(2024, 10, 5, 15, 59), Local(2024, 10, 6, 1, 59)},
       {kSydney, Utc(2024, 10, 5, 16), Local(2024, 10, 6, 3)},
       {"IST-1GMT0,M10.5.0,M3.5.0/1", Utc(2024, 7, 1, 12), Local(2024, 7, 1, 13)},
-      {"IST-1GMT0,M10.5.0,M3.5.0/1", Utc(2024, 1, 15, 12), Local(2024, 1, 15, 12)},
       {"<+03>-3", Utc(2024, 12, 31, 22, 30), Local(2025, 1, 1, 1, 30)},
       // Results clamp at MinValue and MaxValue.
       {kCentralEurope, DateTime(DateTime::MaxTicks, DateTimeKind::Utc), DateTime::MaxValue},
       {kEastern, Utc(1, 1, 1, 3), DateTime::MinValue},
-      {kEastern, Utc(1, 1, 1, 6), Local(1, 1, 1, 1)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.rule << " " << ToNarrow(c.utc.Format(u"%Y-%m-%d %H:%M")));
@@ -175,7 +161,6 @@ TEST(LocalTimeConversionTest, AroundTransitionsBothHemispheres) {
   }
   const LocalTimeZone zone = LocalTimeZone::FromPosixRule(kCentralEurope);
   ExpectAt(zone.ToLocalTime(Local(2024, 7, 1, 12)), Local(2024, 7, 1, 12));
-  ExpectAt(zone.ToUniversalTime(Utc(2024, 7, 1)), Utc(2024, 7, 1), DateTimeKind::Utc);
   ExpectAt(zone.ToUniversalTime(Local(1, 1, 1)), DateTime::MinValue, DateTimeKind::Utc);
   ExpectAt(LocalTimeZone::FromPosixRule(kEastern).ToUniversalTime(DateTime(DateTime::MaxTicks, DateTimeKind::Local)),
            DateTime::MaxValue, DateTimeKind::Utc);
@@ -187,12 +172,9 @@ TEST(LocalTimeConversionTest, UtcOffsets) {
       {Utc(2024, 7, 1), 0},
       {Local(2024, 7, 1), 2},
       {DateTime(2024, 7, 1), 2},
-      {Local(2024, 1, 1), 1},
       {Local(2024, 3, 31, 2, 30), 1},  // the skipped hour is not daylight time yet
-      {Local(2024, 3, 31, 3), 2},
       {Local(2024, 10, 27, 2, 30), 1},
       {zone.ToLocalTime(Utc(2024, 10, 27, 0, 30)), 2},
   };
   for (const auto& [value, hours] : cases) EXPECT_EQ(zone.GetUtcOffset(value), TimeSpan::FromHours(hours)) << hours;
-  EXPECT_EQ(LocalTimeZone::FromPosixRule(kSydney).GetUtcOffset(Local(2024, 1, 15)), TimeSpan::FromHours(11));
 }
