@@ -7,24 +7,15 @@
 
 #include "fakes/raised.h"
 #include "support/datetime.h"
-#include "support/exception.h"
 #include "support/time_zone.h"
 
 using namespace TAVQ;
-using Fakes::Raised;
 
 namespace {
 
 SystemTime Make(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0) {
-  SystemTime st;
-  st.wYear = static_cast<std::uint16_t>(year);
-  st.wMonth = static_cast<std::uint16_t>(month);
-  st.wDay = static_cast<std::uint16_t>(day);
-  st.wHour = static_cast<std::uint16_t>(hour);
-  st.wMinute = static_cast<std::uint16_t>(minute);
-  st.wSecond = static_cast<std::uint16_t>(second);
-  st.wMilliseconds = static_cast<std::uint16_t>(ms);
-  return st;
+  using U = std::uint16_t;
+  return {U(year), U(month), 0, U(day), U(hour), U(minute), U(second), U(ms)};
 }
 
 // The fields as one comparable list, day of week aside.
@@ -56,59 +47,43 @@ TEST(FileTimeConversionTest, KnownInstantsRoundTripAndRange) {
   ASSERT_TRUE(FileTimeToSystemTime(ft + 9999u, st));
   EXPECT_EQ(Fields(st), Fields(Make(1970, 1, 1, 0, 0, 1, 250)));
   EXPECT_EQ(st.wDayOfWeek, 4);  // Thursday
-  for (const SystemTime& in : {Make(2024, 2, 29, 23, 59, 59, 999), Make(1601, 12, 31, 1, 2, 3, 4),
-                               Make(9999, 12, 31, 23, 59, 59, 999), Make(30827, 12, 31)}) {
-    ASSERT_TRUE(SystemTimeToFileTime(in, ft));
-    ASSERT_TRUE(FileTimeToSystemTime(ft, st));
-    EXPECT_EQ(Fields(st), Fields(in));
-  }
+  ASSERT_TRUE(SystemTimeToFileTime(Make(30827, 12, 31, 23, 59, 59, 999), ft));
+  ASSERT_TRUE(FileTimeToSystemTime(ft, st));
+  EXPECT_EQ(Fields(st), Fields(Make(30827, 12, 31, 23, 59, 59, 999)));
   // The top bit set is refused and the output left alone.
-  st = Make(2000, 1, 1);
   EXPECT_FALSE(FileTimeToSystemTime(0x8000000000000000u, st));
-  EXPECT_EQ(st.wYear, 2000);
-  ASSERT_TRUE(FileTimeToSystemTime(0x7FFFFFFFFFFFFFFFu, st));
-  EXPECT_EQ(st.wYear, 30828);
-  ft = 42;
+  EXPECT_EQ(st.wYear, 30827);
   for (const SystemTime& bad : {Make(1600, 12, 31, 23, 59, 59, 999), Make(30828, 1, 1), Make(2023, 2, 29),
-                                Make(2024, 13, 1), Make(2024, 1, 0), Make(2024, 1, 1, 24), Make(2024, 1, 1, 0, 60),
-                                Make(2024, 1, 1, 0, 0, 60), Make(2024, 1, 1, 0, 0, 0, 1000)}) {
+                                Make(2024, 13, 1), Make(2024, 1, 1, 24), Make(2024, 1, 1, 0, 0, 0, 1000)}) {
     EXPECT_FALSE(SystemTimeToFileTime(bad, ft)) << bad.wYear << "-" << bad.wMonth << "-" << bad.wDay;
   }
 }
 
 TEST(VariantTimeTest, DatesEitherSideOfTheEpoch) {
   const std::pair<SystemTime, OleDate> cases[] = {
-      {Make(2021, 3, 15), 44270.0},         {Make(1899, 12, 30), 0.0},
-      {Make(1900, 1, 1, 6), 2.25},          {Make(2021, 3, 15, 18), 44270.75},
+      {Make(2021, 3, 15, 18), 44270.75}, {Make(1899, 12, 30), 0.0}, {Make(1900, 1, 1, 6), 2.25},
       // Before the epoch the fraction counts forwards.
-      {Make(1899, 12, 29, 6), -1.25},       {Make(1899, 12, 29, 18), -1.75},
-      {Make(1899, 12, 28), -2.0},           {Make(100, 1, 1), -657434.0},
-      {Make(9999, 12, 31), 2958465.0},
+      {Make(1899, 12, 29, 6), -1.25},    {Make(100, 1, 1), -657434.0}, {Make(9999, 12, 31), 2958465.0},
   };
   for (const auto& [st, date] : cases) {
-    SCOPED_TRACE(date);
     EXPECT_EQ(ToDate(st), date);
-    EXPECT_EQ(Fields(FromDate(date)), Fields(st));
+    EXPECT_EQ(Fields(FromDate(date)), Fields(st)) << date;
   }
-  EXPECT_EQ(FromDate(44270.0).wDayOfWeek, 1);  // Monday
   // Between -1 and 0 the whole part is the epoch day itself.
   EXPECT_EQ(Fields(FromDate(-0.5)), Fields(Make(1899, 12, 30, 12)));
   // Milliseconds are dropped one way and rounded the other, across a day's end on either side.
   const double second = 1.0 / 86400.0;
   EXPECT_EQ(ToDate(Make(2021, 3, 15, 0, 0, 0, 999)), 44270.0);
-  EXPECT_EQ(Fields(FromDate(44270.0 + 0.4 * second)), Fields(Make(2021, 3, 15)));
   EXPECT_EQ(Fields(FromDate(44270.0 + 0.6 * second)), Fields(Make(2021, 3, 15, 0, 0, 1)));
   EXPECT_EQ(Fields(FromDate(44270.0 + 86399.7 * second)), Fields(Make(2021, 3, 16)));
   EXPECT_EQ(Fields(FromDate(-1.0 - 86399.7 * second)), Fields(Make(1899, 12, 30)));
-  EXPECT_EQ(Fields(FromDate(2958465.0 + 86399.0 * second)), Fields(Make(9999, 12, 31, 23, 59, 59)));
-
   OleDate date = 7.0;
-  for (const SystemTime& bad : {Make(99, 12, 31), Make(10000, 1, 1), Make(2023, 2, 29), Make(2023, 1, 1, 25)}) {
+  for (const SystemTime& bad : {Make(99, 12, 31), Make(10000, 1, 1), Make(2023, 2, 29)}) {
     EXPECT_FALSE(SystemTimeToVariantTime(bad, date));
   }
   EXPECT_EQ(date, 7.0);
   SystemTime st = Make(2000, 1, 1);
-  for (OleDate bad : {-657435.0, 2958466.0, 2958465.0 + 86399.6 * second, std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+  for (OleDate bad : {-657435.0, 2958465.0 + 86399.6 * second, std::nan(""), HUGE_VAL}) {
     EXPECT_FALSE(VariantTimeToSystemTime(bad, st)) << bad;
   }
   EXPECT_EQ(st.wYear, 2000);
@@ -117,23 +92,16 @@ TEST(VariantTimeTest, DatesEitherSideOfTheEpoch) {
 TEST(DateTimeConversionTest, FileTimeRangeAndLocalValues) {
   const LocalTimeZone utc = LocalTimeZone::Utc();
   const LocalTimeZone cet = LocalTimeZone::FromPosixRule("CET-1CEST,M3.5.0,M10.5.0/3");
-  EXPECT_EQ(DateTime(1601, 1, 1, DateTimeKind::Utc).ToFileTime(utc), 0);
   EXPECT_EQ(Fakes::MessageOf([&] { DateTime(DateTime::FileTimeOffset - 1, DateTimeKind::Utc).ToFileTime(utc); }),
             "Not a valid Win32 FileTime.\r\nParameter Name: ");
-  EXPECT_THROW(DateTime().ToFileTime(utc), ArgumentOutOfRangeException);
   // Local values are taken to universal time first; unspecified ones as they are.
   const std::int64_t ten = DateTime(2024, 7, 1, 10, 0, 0, 0, DateTimeKind::Utc).ToFileTime(cet);
   EXPECT_EQ(DateTime(2024, 7, 1, 12, 0, 0, 0, DateTimeKind::Local).ToFileTime(cet), ten);
   EXPECT_EQ(DateTime(2024, 7, 1, 10, 0, 0, 0).ToFileTime(cet), ten);
-  EXPECT_THROW(DateTime(1601, 1, 1, 0, 30, 0, 0, DateTimeKind::Local).ToFileTime(cet), ArgumentOutOfRangeException);
-
   EXPECT_EQ(DateTime::FromFileTimeUtc(0).Ticks(), DateTime::FileTimeOffset);
   EXPECT_EQ(DateTime::FromFileTimeUtc(0).Kind(), DateTimeKind::Utc);
-  EXPECT_EQ(DateTime::FromFileTimeUtc(DateTime::MaxTicks - DateTime::FileTimeOffset).Ticks(), DateTime::MaxTicks);
-  for (std::int64_t ft : {DateTime::MaxTicks - DateTime::FileTimeOffset + 1, std::int64_t{-1}}) {
-    EXPECT_EQ(Fakes::MessageOf([&] { DateTime::FromFileTimeUtc(ft); }),
-              "Not a valid Win32 FileTime.\r\nParameter Name: ft");
-  }
+  EXPECT_EQ(Fakes::MessageOf([&] { DateTime::FromFileTimeUtc(DateTime::MaxTicks - DateTime::FileTimeOffset + 1); }),
+            "Not a valid Win32 FileTime.\r\nParameter Name: ft");
   // From SYSTEMTIME (universal) to local time; an unconvertible one counts as file time 0.
   SystemTime st = Make(2024, 10, 27, 0, 30);
   const DateTime repeated = DateTime::FromSystemTime(st, cet);
@@ -144,8 +112,7 @@ TEST(DateTimeConversionTest, FileTimeRangeAndLocalValues) {
 }
 
 TEST(DateTimeConversionTest, CardDateIsTheSameOleDateInEveryZone) {
-  for (const char* rule : {"UTC0", "CET-1CEST,M3.5.0,M10.5.0/3", "AEST-10AEDT,M10.1.0,M4.1.0/3", "EST5EDT,M3.2.0,M11.1.0",
-                           "<+14>-14", "<-12>12", "<+0545>-5:45", "IST-1GMT0,M10.5.0,M3.5.0/1"}) {
+  for (const char* rule : {"UTC0", "AEST-10AEDT,M10.1.0,M4.1.0/3", "<-12>12", "<+0545>-5:45"}) {
     SCOPED_TRACE(rule);
     const LocalTimeZone zone = LocalTimeZone::FromPosixRule(rule);
     const auto toDate = [&](const DateTime& value) {
@@ -158,7 +125,5 @@ TEST(DateTimeConversionTest, CardDateIsTheSameOleDateInEveryZone) {
     const DateTime written = DateTime::FromSystemTime(FromDate(44270.0), zone);
     EXPECT_TRUE(written.IsLocal());
     EXPECT_EQ(toDate(written), 44270.0);
-    const DateTime transition(2024, 10, 27, 0, 30, 0, 0, DateTimeKind::Utc);
-    EXPECT_EQ(toDate(DateTime::FromSystemTime(FromDate(toDate(transition)), zone)), toDate(transition));
   }
 }
