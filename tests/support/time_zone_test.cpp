@@ -1,11 +1,21 @@
+// Time zones from rules, zone files and the environment, and local time conversions.
 #include "support/time_zone.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
 
 #include "fakes/raised.h"
 #include "support/datetime.h"
 #include "support/exception.h"
 #include "support/text.h"
+#include "support/time_zone_snapshot.h"
+#include "support/time_zone_tzif.h"
 
 using namespace TAVQ;
 using Fakes::Raised;
@@ -30,6 +40,24 @@ void ExpectAt(const DateTime& value, const DateTime& expected, DateTimeKind kind
 std::vector<int> RuleOf(const SystemTime& rule) {
   EXPECT_EQ(rule.wYear, 0);
   return {rule.wMonth, rule.wDay, rule.wDayOfWeek, rule.wHour, rule.wMinute};
+}
+
+struct TemporaryFile {
+  explicit TemporaryFile(const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
+  ~TemporaryFile() { std::remove(path.c_str()); }
+  static inline int count = 0;
+  const std::string path = testing::TempDir() + "kavrin-tzif-" + std::to_string(getpid()) + "-" + std::to_string(++count);
+};
+
+// Sets TZ for one scope and puts the previous value back.
+struct ScopedTz {
+  explicit ScopedTz(const std::string& value) { setenv("TZ", value.c_str(), 1); }
+  ~ScopedTz() { saved ? setenv("TZ", saved->c_str(), 1) : unsetenv("TZ"); }
+  const std::optional<std::string> saved = std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt;
+};
+
+std::string Tzif(char version, const std::string& footer) {
+  return std::string("TZif") + version + std::string(39, '\0') + "\n" + footer + "\n";
 }
 
 }  // namespace
@@ -63,9 +91,6 @@ TEST(PosixRuleTest, RulesMapOntoThePlatformRecord) {
   const LocalTimeZone cet = LocalTimeZone::FromPosixRule(kCentralEurope);
   EXPECT_EQ(cet.StandardName() + u"/" + cet.DaylightName(), u"CET/CEST");
   EXPECT_EQ(cet.Id(), TimeZoneId::Standard);
-  const LocalTimeZone plus3 = LocalTimeZone::FromPosixRule("<+03>-3");
-  EXPECT_EQ(plus3.Id(), TimeZoneId::Unknown);
-  EXPECT_EQ(plus3.StandardName(), u"+03");
 }
 
 TEST(PosixRuleTest, MalformedRulesAreRefusedWithTheRuleInTheMessage) {
@@ -168,4 +193,34 @@ TEST(LocalTimeConversionTest, UtcOffsets) {
       {zone.ToLocalTime(Utc(2024, 10, 27, 0, 30)), 2},
   };
   for (const auto& [value, hours] : cases) EXPECT_EQ(zone.GetUtcOffset(value), TimeSpan::FromHours(hours)) << hours;
+}
+
+TEST(TzifFooterTest, FooterOnlyFromWellFormedVersionTwoAndLaterFiles) {
+  EXPECT_EQ(ReadTzifFooter(TemporaryFile(Tzif('2', "CET-1CEST,M3.5.0,M10.5.0/3")).path),
+            std::optional<std::string>("CET-1CEST,M3.5.0,M10.5.0/3"));
+  EXPECT_EQ(ReadTzifFooter(TemporaryFile(Tzif('4', "<+03>-3")).path), std::optional<std::string>("<+03>-3"));
+  for (const std::string& content : {Tzif('\0', "CET-1"), Tzif('2', ""), std::string("TZif2\nCET-1"),
+                                     std::string("not a zone file\nCET-1\n"), std::string()}) {
+    EXPECT_FALSE(ReadTzifFooter(TemporaryFile(content).path)) << content;
+  }
+  EXPECT_FALSE(ReadTzifFooter("/nonexistent/zone"));
+}
+
+TEST(TimeZoneSnapshotTest, RuleOrZoneFileFromTheEnvironmentElseUtc) {
+  const TemporaryFile plus3(Tzif('2', "<+03>-3"));
+  const TemporaryFile malformed(Tzif('2', "CET-1CEST,M3.5.0"));
+  const std::pair<std::string, long> cases[] = {
+      {"CET-1CEST,M3.5.0,M10.5.0/3", -60}, {":" + plus3.path, -180}, {plus3.path, -180},
+      {"", 0}, {"no such zone!", 0}, {"../../../../etc/passwd", 0}, {":" + malformed.path, 0},
+  };
+  for (const auto& [tz, bias] : cases) {
+    ScopedTz scoped(tz);
+    const LocalTimeZone zone = LoadTimeZoneSnapshot();
+    EXPECT_EQ(zone.Information().Bias, bias) << tz;
+    EXPECT_EQ(zone.Id() == TimeZoneId::Unknown, bias != -60) << tz;
+  }
+  // The process-wide snapshot is taken once.
+  const LocalTimeZone& first = LocalTimeZone::Current();
+  ScopedTz tz("<+05>-5");
+  EXPECT_EQ(&LocalTimeZone::Current(), &first);
 }
