@@ -195,23 +195,14 @@ TEST(LocalTimeConversionTest, UtcOffsets) {
   for (const auto& [value, hours] : cases) EXPECT_EQ(zone.GetUtcOffset(value), TimeSpan::FromHours(hours)) << hours;
 }
 
-TEST(TzifFooterTest, FooterOnlyFromWellFormedVersionTwoAndLaterFiles) {
-  EXPECT_EQ(ReadTzifFooter(TemporaryFile(Tzif('2', "CET-1CEST,M3.5.0,M10.5.0/3")).path),
-            std::optional<std::string>("CET-1CEST,M3.5.0,M10.5.0/3"));
-  EXPECT_EQ(ReadTzifFooter(TemporaryFile(Tzif('4', "<+03>-3")).path), std::optional<std::string>("<+03>-3"));
-  for (const std::string& content : {Tzif('\0', "CET-1"), Tzif('2', ""), std::string("TZif2\nCET-1"),
-                                     std::string("not a zone file\nCET-1\n"), std::string()}) {
-    EXPECT_FALSE(ReadTzifFooter(TemporaryFile(content).path)) << content;
-  }
-  EXPECT_FALSE(ReadTzifFooter("/nonexistent/zone"));
-}
-
 TEST(TimeZoneSnapshotTest, RuleOrZoneFileFromTheEnvironmentElseUtc) {
-  const TemporaryFile plus3(Tzif('2', "<+03>-3"));
-  const TemporaryFile malformed(Tzif('2', "CET-1CEST,M3.5.0"));
+  // Only well-formed zone files of version 2 and later give their footer rule.
+  const TemporaryFile plus3(Tzif('2', "<+03>-3")), plus4(Tzif('4', "<+04>-4")), version1(Tzif('\0', "CET-1"));
+  const TemporaryFile malformed(Tzif('2', "CET-1CEST,M3.5.0")), noFooter(Tzif('2', "")), noZone("not a zone\nCET-1\n");
   const std::pair<std::string, long> cases[] = {
-      {"CET-1CEST,M3.5.0,M10.5.0/3", -60}, {":" + plus3.path, -180}, {plus3.path, -180},
+      {"CET-1CEST,M3.5.0,M10.5.0/3", -60}, {":" + plus3.path, -180}, {plus3.path, -180}, {":" + plus4.path, -240},
       {"", 0}, {"no such zone!", 0}, {"../../../../etc/passwd", 0}, {":" + malformed.path, 0},
+      {":" + version1.path, 0}, {":" + noFooter.path, 0}, {":" + noZone.path, 0}, {":/nonexistent/zone", 0},
   };
   for (const auto& [tz, bias] : cases) {
     ScopedTz scoped(tz);
