@@ -1,6 +1,14 @@
+// Text conversions, printf-style formatting, the string table and exception messages.
 #include "support/text.h"
 
 #include <gtest/gtest.h>
+
+#include <climits>
+
+#include "support/exception.h"
+#include "support/format.h"
+#include "support/last_error.h"
+#include "support/string_table.h"
 
 using namespace TAVQ;
 
@@ -41,4 +49,61 @@ TEST(TextTest, Utf8BothWaysWithReplacementCharacters) {
       {"a\xFF" "b\xE0\x80", u"a\uFFFDb\uFFFD\uFFFD"},
   };
   for (const auto& [bytes, decoded] : invalid) EXPECT_EQ(FromUtf8(bytes), decoded) << bytes.size();
+}
+
+TEST(FormatStringTest, ConversionsFollowTheWindowsRuntime) {
+  const std::pair<WString, WString> wide[] = {
+      {FormatString(u"%04X|%04Xh|0x%X|%d", 0x6A82u, 0x9u, 0xD01u, -1), u"6A82|0009h|0xD01|-1"},
+      {FormatString(u"%-5d|%5d|%*d|%u", 42, 42, 4, 7, UINT_MAX), u"42   |   42|   7|4294967295"},
+      {FormatString(u"%lld %I64d", LLONG_MIN, 5LL), u"-9223372036854775808 5"},
+      {FormatString(u"%9d|%I32d|%hhd|%hd|100%%", 1, -2, 5, 70000), u"        1|-2|5|4464|100%"},
+      // Wide format: %s wide, %S and %hs narrow.
+      {FormatString(u"[%s][%S][%hs][%ls]", u"w", "n", "h", u"l"), u"[w][n][h][l]"},
+      {FormatString(u"%5s|%-3s|%.2s", u"ab", u"c", u"xyz"), u"   ab|c  |xy"},
+      {FormatString(u"%s", static_cast<const char16_t*>(nullptr)), u"(null)"},
+      {FormatString(u"%hs|%c%c", "\xD0\x98\xD0\xB2", u'A', u'\u0416'), u"\u0418\u0432|A\u0416"},
+      // The result ends at the first zero character.
+      {FormatString(u"ab%cde", 0), u"ab"},
+      // A null format and errors give empty text.
+      {FormatString(static_cast<const char16_t*>(nullptr)), u""},
+      {FormatString(u"abc %y", 1), u""},
+      {FormatString(u"abc %"), u""},
+      {FormatString(u"%n", nullptr), u""},
+  };
+  for (const auto& [actual, expected] : wide) EXPECT_EQ(actual, expected);
+  // Narrow format: %s narrow, %S and %ls wide.
+  EXPECT_EQ(FormatString("[%s][%S][%ls][%hs] %d %c", "n", u"w", u"l", "h", -1, 'z'), "[n][w][l][h] -1 z");
+  EXPECT_EQ(FormatString("%S", u"\u0418\u0432"), "\xD0\x98\xD0\xB2");
+}
+
+TEST(ExceptionTest, MessagesOfEachKind) {
+  const char* const unrecognized = "An unrecognized Win32Exception was thrown.";
+  SetLastErrorValue(5);
+  const std::pair<Exception, std::string> cases[] = {
+      {ArgumentException(u"Invalid public key", u"publicKeyDer"), "Invalid public key\r\nParameter Name: publicKeyDer"},
+      {ArgumentException(u"Bad"), "Bad"},
+      {ArgumentOutOfRangeException(u"day"),
+       "Specified argument was out of the range of valid values.\r\nParameter Name: day"},
+      {ArgumentOutOfRangeException(u"year", LoadResourceFormat(IDS_VALID_VALUES_BETWEEN, 1, 9999)),
+       "Valid values are between 1 and 9999, inclusive.\r\nParameter Name: year"},
+      {JavaCard::AppletException(0x6A82), "An unhandled exception was thrown."},
+      {Win32Exception("CreateFile"), "Access is denied."},
+      {Win32Exception("Op", 122), "The data area passed to a system call is too small."},
+      {Win32Exception("Op", static_cast<std::int32_t>(0x80070057u)), "The parameter is incorrect."},
+      {Win32Exception("Op", 70000), unrecognized},
+      {PCSC::PCSCWin32Exception("SCardConnect", static_cast<std::int32_t>(0x8010FFFFu)), unrecognized},
+  };
+  for (const auto& [e, message] : cases) EXPECT_EQ(ToNarrow(e.message), message);
+  EXPECT_EQ(JavaCard::AppletException(0x6A82).statusWord, 0x6A82);
+}
+
+TEST(StringTableTest, TextsByIdWithNeutralFallbackAndEmptyGaps) {
+  const std::pair<unsigned, WString> cases[] = {
+      {0x5001, u"Invalid length. Must be multiple of 4."},
+      {0x5601, u"The given key was not present in the map."},
+      {0x501F, u""},  // block exists, last entry empty
+      {0x7000, u""},  // no such block
+  };
+  for (const auto& [id, text] : cases) EXPECT_EQ(LoadResourceString(id), text) << std::hex << id;
+  EXPECT_EQ(LoadResourceString(0x5008, 0x0409), u"An unhandled exception was thrown.");
 }
