@@ -15,7 +15,6 @@
 #include "support/exception.h"
 #include "support/text.h"
 #include "support/time_zone_snapshot.h"
-#include "support/time_zone_tzif.h"
 
 using namespace TAVQ;
 using Fakes::Raised;
