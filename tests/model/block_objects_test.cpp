@@ -113,10 +113,10 @@ const Elements kFixedPerso = {Element(0x0621, Ascii("12345678901")), Element(0x0
 const Elements kPerso = {Element(0x0630, Ascii("00012345678")), Element(0x0631, Ascii("15032021")),
                          Element(0x0633, Ascii("1"))};
 
-template <class Block>
+template <class DataBlock>
 std::string DecodeError(std::uint16_t tag, const Elements& elements) {
-  Block block;
-  return CardError([&] { block.Decode(::ZKTest::Block(tag, elements)); });
+  DataBlock block;
+  return CardError([&] { block.Decode(Block(tag, elements)); });
 }
 
 }  // namespace
