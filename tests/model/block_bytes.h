@@ -2,10 +2,8 @@
 #pragma once
 
 #include <functional>
-#include <initializer_list>
 #include <string>
-
-#include <gtest/gtest.h>
+#include <vector>
 
 #include "support/exception.h"
 #include "support/text.h"
@@ -26,25 +24,24 @@ inline ByteArray Utf16(const std::u16string& text) {
   return bytes;
 }
 
-inline ByteArray Filled(std::size_t size, std::uint8_t byte = 'A') { return ByteArray(size, byte); }
+inline ByteArray Filled(std::size_t size) { return ByteArray(size, 'A'); }
 
 // Tag and length least significant byte first, then the value.
 inline ByteArray Element(std::uint16_t tag, const ByteArray& value) {
   ByteArray bytes{static_cast<std::uint8_t>(tag & 0xFF), static_cast<std::uint8_t>(tag >> 8),
-                  static_cast<std::uint8_t>(value.size() & 0xFF),
-                  static_cast<std::uint8_t>(value.size() >> 8)};
+                  static_cast<std::uint8_t>(value.size() & 0xFF), static_cast<std::uint8_t>(value.size() >> 8)};
   bytes.insert(bytes.end(), value.begin(), value.end());
   return bytes;
 }
 
 // A block header declaring the true length of the elements that follow.
-inline ByteArray Block(std::uint16_t tag, std::initializer_list<ByteArray> elements) {
+inline ByteArray Block(std::uint16_t tag, const std::vector<ByteArray>& elements) {
   ByteArray body;
   for (const ByteArray& element : elements) body.insert(body.end(), element.begin(), element.end());
   return Element(tag, body);
 }
 
-// The message of the CardException that action raises, or a failure.
+// The message of the CardException that action raises, or "no exception".
 inline std::string CardError(const std::function<void()>& action) {
   try {
     action();
