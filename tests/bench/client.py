@@ -1,11 +1,8 @@
 """A small PC/SC terminal for the bench's own tests (pyscard's raw calls, none of the
-card's code), the bench's card tool, and readers of the files the card serves."""
+card's code), and the bench's card tool."""
 import hashlib
 import os
-import pathlib
-import struct
 import subprocess
-import tempfile
 
 from smartcard.scard import (SCARD_LEAVE_CARD, SCARD_PROTOCOL_T0, SCARD_PROTOCOL_T1,
                              SCARD_S_SUCCESS, SCARD_SCOPE_USER, SCARD_SHARE_SHARED,
@@ -104,18 +101,3 @@ class CardTestCase:
         self.addCleanup(terminal.close)
         self.assertEqual(terminal.case4("00A40400", APPLICATION)[1], 0x9000)
         return terminal
-
-
-def sod_content(sod_file):
-    """The signed content of an SOD file (a block of one element holding a DER CMS
-    SignedData), checked with the openssl command: (ok, content, error text)."""
-    tag, length, _, size = struct.unpack_from("<HHHH", sod_file)
-    assert length == len(sod_file) - 4 == size + 4, f"SOD 0x{tag:04X} framing"
-    with tempfile.TemporaryDirectory() as folder:
-        der, out = os.path.join(folder, "sod.der"), os.path.join(folder, "content")
-        with open(der, "wb") as f:
-            f.write(sod_file[8:])
-        result = subprocess.run(["openssl", "cms", "-verify", "-inform", "DER", "-binary", "-noverify",
-                                 "-in", der, "-out", out], capture_output=True, text=True, timeout=30)
-        content = pathlib.Path(out).read_bytes() if os.path.exists(out) else b""
-        return result.returncode == 0, content, result.stderr

@@ -53,11 +53,6 @@ class LifecycleTests(unittest.TestCase):
                 self.assertEqual(bench_processes(), {})
         self.assertEqual(new_bench("/no/such/command").returncode, 127)
 
-    def test_nested_call_uses_the_running_bench(self):
-        result = subprocess.run([WITH_BENCH, "sh", "-c", 'echo "$KAVRIN_BENCH_DIR"'],
-                                capture_output=True, text=True, timeout=60)
-        self.assertEqual(result.stdout.strip(), OWN_BENCH)
-
 
 if __name__ == "__main__":
     unittest.main()
