@@ -1,6 +1,6 @@
-"""A small PC/SC terminal for the bench's own tests, written against ISO/IEC 7816-4
-directly (pyscard's raw calls, no helpers of the card's code), plus the bench commands
-the tests drive."""
+"""A small PC/SC terminal for the bench's own tests (pyscard's raw calls, none of the
+card's code), and the bench's card tool."""
+import hashlib
 import os
 import subprocess
 
@@ -12,19 +12,16 @@ from smartcard.scard import (SCARD_LEAVE_CARD, SCARD_PROTOCOL_T0, SCARD_PROTOCOL
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 CARD_TOOL = os.path.join(ROOT, "tools", "bench", "card")
-AIDS = {1: "F38100000253455256535A4B01", 7: "F381000002534552534F564F5A4B01"}
+APPLICATION = bytes.fromhex("F38100000253455256535A4B01")
+SHA1_PREFIX = bytes.fromhex("3021300906052B0E03021A05000414")
+SCARD_W_RESET_CARD = 0x80100068
 
 
-def bench(*args, check=True):
-    """Runs tools/bench/card ARGS; returns the completed process."""
+def bench(*args):
     result = subprocess.run([CARD_TOOL, *args], capture_output=True, text=True, timeout=60)
-    if check and result.returncode != 0:
+    if result.returncode != 0:
         raise AssertionError(f"card {' '.join(args)} failed: {result.stderr}")
-    return result
-
-
-def apdu_log(slot=0):
-    return bench("log", "--slot", str(slot)).stdout.splitlines()
+    return result.stdout.strip()
 
 
 class PcscError(Exception):
@@ -39,32 +36,18 @@ def _check(call, result):
 
 
 class Terminal:
-    """One shared connection to a reader; T=0 rules applied when T=0 was negotiated."""
+    """One shared connection to a reader, T=0 or T=1 as negotiated."""
 
     def __init__(self, reader):
         result, self.context = SCardEstablishContext(SCARD_SCOPE_USER)
         _check("SCardEstablishContext", result)
-        try:
-            result, self.card, self.protocol = SCardConnect(
-                self.context, reader, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1)
-            _check("SCardConnect", result)
-        except BaseException:
-            SCardReleaseContext(self.context)
-            raise
+        result, self.card, self.protocol = SCardConnect(
+            self.context, reader, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1)
+        _check("SCardConnect", result)
 
     def close(self):
         SCardDisconnect(self.card, SCARD_LEAVE_CARD)
         SCardReleaseContext(self.context)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
-
-    @property
-    def t0(self):
-        return self.protocol == SCARD_PROTOCOL_T0
 
     def begin(self):
         _check("SCardBeginTransaction", SCardBeginTransaction(self.card))
@@ -80,75 +63,41 @@ class Terminal:
         return response[:-2], int.from_bytes(response[-2:], "big")
 
     def case4(self, header, data):
-        """A command with data and an answer: Le 00 under T=1; under T=0 no Le, then
-        GET RESPONSE for the 61xx the card answers."""
-        command = bytes(header) + bytes([len(data)]) + bytes(data)
-        if not self.t0:
+        """Le 00 under T=1; under T=0 no Le, then GET RESPONSE for the 61xx."""
+        command = bytes.fromhex(header) + bytes([len(data)]) + data
+        if self.protocol == SCARD_PROTOCOL_T1:
             return self.raw(command + b"\x00")
         answer, sw = self.raw(command)
         if sw >> 8 == 0x61:
             return self.raw(bytes([0x00, 0xC0, 0x00, 0x00, sw & 0xFF]))
         return answer, sw
 
-    def case2(self, header, le):
-        """A command expecting LE bytes (0 = 256); re-sent once with the length a 6Cxx
-        answer names."""
-        answer, sw = self.raw(bytes(header) + bytes([le & 0xFF]))
-        if sw >> 8 == 0x6C:
-            answer, sw = self.raw(bytes(header) + bytes([sw & 0xFF]))
-        return answer, sw
-
-    def select_application(self, card_id=1):
-        return self.case4(bytes.fromhex("00A40400"), bytes.fromhex(AIDS[card_id]))
-
-    def select_file(self, file_id):
-        return self.case4(bytes.fromhex("00A40000"), file_id.to_bytes(2, "big"))
-
-    def read_file(self, file_id, chunk=128):
-        """SELECT EF, then READ BINARY of the size the SELECT answer gives (bytes 2-3)."""
-        info, sw = self.select_file(file_id)
-        if sw != 0x9000:
-            raise AssertionError(f"SELECT {file_id:04X} answered {sw:04X}")
-        size = int.from_bytes(info[2:4], "big")
-        content = b""
+    def read_file(self, file_id):
+        """SELECT EF, then READ BINARY of the size its answer gives (bytes 2-3)."""
+        info, sw = self.case4("00A40000", file_id.to_bytes(2, "big"))
+        assert sw == 0x9000, f"SELECT {file_id:04X} answered {sw:04X}"
+        size, content = int.from_bytes(info[2:4], "big"), b""
         while len(content) < size:
-            count = min(chunk, size - len(content))
+            count = min(128, size - len(content))
             data, sw = self.raw(bytes([0x00, 0xB0, len(content) >> 8, len(content) & 0xFF, count]))
-            if sw != 0x9000:
-                raise AssertionError(f"READ BINARY at {len(content)} answered {sw:04X}")
+            assert sw == 0x9000, f"READ BINARY at {len(content)} answered {sw:04X}"
             content += data
         return content
 
-    def get_cplc(self):
-        """GET DATA 9F7F, sent as case 1; the card's 6Cxx tells the length under T=0."""
-        if self.t0:
-            return self.case2(bytes.fromhex("80CA9F7F"), 0)
-        return self.raw(bytes.fromhex("80CA9F7F"))
-
-    def sign(self, digest_info):
-        _, sw = self.raw(bytes.fromhex("0022 41B6 07 800102 84020D08"))
-        if sw != 0x9000:
-            return b"", sw
-        return self.case4(bytes.fromhex("002A9E00"), digest_info)
+    def sign(self, challenge):
+        """Active authentication: the card's signature of the challenge's DigestInfo."""
+        _, sw = self.raw(bytes.fromhex("002241B60780010284020D08"))
+        assert sw == 0x9000, f"MSE answered {sw:04X}"
+        return self.case4("002A9E00", SHA1_PREFIX + hashlib.sha1(challenge).digest())
 
 
 class CardTestCase:
-    """Mixin for unittest.TestCase: insert() puts a card in a slot for one test and
-    removes it afterwards; reader() names the slot's reader."""
+    """Mixin for unittest.TestCase: a card and a terminal for one test."""
 
-    def insert(self, *options, slot=0):
-        bench("insert", "--slot", str(slot), *options)
-        self.addCleanup(bench, "remove", "--slot", str(slot))
-        return bench("reader", "--slot", str(slot)).stdout.strip()
-
-    @classmethod
-    def insert_for_class(cls, *options, slot=0):
-        """insert() for all tests of a class that only read the card."""
-        bench("insert", "--slot", str(slot), *options)
-        cls.addClassCleanup(bench, "remove", "--slot", str(slot))
-        return bench("reader", "--slot", str(slot)).stdout.strip()
-
-    def terminal(self, reader):
-        terminal = Terminal(reader)
+    def terminal(self, *options):
+        bench("insert", *options)
+        self.addCleanup(bench, "remove")
+        terminal = Terminal(bench("reader"))
         self.addCleanup(terminal.close)
+        self.assertEqual(terminal.case4("00A40400", APPLICATION)[1], 0x9000)
         return terminal

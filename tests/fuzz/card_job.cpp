@@ -1,32 +1,21 @@
-// The card as an attacker, for the whole job of a front end: open the card (card ID 1,
-// 7 or either), read the four blocks and show them as JSON, verify each block, check
-// the card's origin, release. Every answer to every command comes from the input,
-// whatever the command was; the card may also fail a transmit or leave the reader.
-//
-// Input: one byte of settings, then the card's answers, each a 2-byte big-endian
-// length and that many response bytes; a length with the top bit set is a transmit
-// that fails with one of the PC/SC codes below instead.
-//   settings bit 0: T=0 (else T=1); bits 1-2: card ID any, 1, 7, any;
-//   bit 3: once the answers are used up the card repeats its last one forever (else
-//   it leaves the reader).
-//
-// Besides the sanitizers' findings, a run traps when
-// - the job sends more commands than a whole job can need (a loop a card can keep going:
-//   the PC/SC aborts);
-// - a block reported verified does not hash to its place in a validly signed SOD
-//   (checked with OpenSSL's CMS code, not the verification under test);
-// - a context, connection or transaction is left open;
-// - anything but a status comes out of the services (they throw nothing).
+// The card as an attacker for the whole job of a front end: open the card, read the
+// four blocks and show them as JSON, verify each block, check the origin, release.
+// Input: one byte of settings (bit 0: T=0, else T=1; bits 1-2: card ID any, 1, 7, any;
+// bit 3: once the answers are used up the card repeats its last one, else it leaves),
+// then the card's answers to whatever was sent, each a 2-byte big-endian length and
+// its bytes; a length with the top bit set is a transmit failing with a PC/SC code.
+// A run traps, besides the sanitizers' findings, when the job sends more commands than
+// a whole job can need, a block reported verified does not hash to its place in a
+// validly signed SOD (checked with OpenSSL's CMS code), a context, connection or
+// transaction is left open, or an exception leaves the services.
 #include <openssl/cms.h>
 #include <openssl/sha.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -57,34 +46,9 @@ const TAVQ::PCSC::Result kFailures[] = {
     TAVQ::PCSC::Code(0x8010000Au),  TAVQ::PCSC::kInvalidHandle,
 };
 
-// Which SOD covers a block and where its hash stands (the card's file layout).
-struct SodPlace {
-  std::uint16_t sod;
-  std::size_t position;
-};
-const std::map<std::uint16_t, SodPlace> kSodPlaces{
-    {ZKBlock::kDocument, {0x0D05, 1}},
-    {ZKBlock::kFixedPerso, {0x0D05, 2}},
-    {ZKBlock::kVariablePerso, {0x0D06, 0}},
-    {ZKBlock::kVariableAdmin, {0x0D09, 0}},
-};
-
 [[noreturn]] void Finding(const char* what) {
   std::fprintf(stderr, "card_job: %s\n", what);
   __builtin_trap();
-}
-
-struct Settings {
-  std::uint32_t protocol;
-  std::uint16_t cardId;
-  Fakes::AnsweringCardPCSC::WhenExhausted whenExhausted;
-};
-
-Settings ReadSettings(std::uint8_t byte) {
-  static const std::uint16_t cardIds[] = {0xFFFF, 1, 7, 0xFFFF};
-  return {(byte & 1) != 0 ? TAVQ::PCSC::kProtocolT0 : TAVQ::PCSC::kProtocolT1, cardIds[(byte >> 1) & 3],
-          (byte & 8) != 0 ? Fakes::AnsweringCardPCSC::WhenExhausted::RepeatLast
-                          : Fakes::AnsweringCardPCSC::WhenExhausted::Leave};
 }
 
 std::deque<Fakes::CardAnswer> ReadAnswers(const std::uint8_t* data, std::size_t size) {
@@ -113,13 +77,6 @@ bool SignedContent(const ByteArray& sodBytes, std::uint16_t sodId, ByteArray* co
     return false;
   }
   const ByteArray der = sod.SignedData().GetValue();
-  // CARD_JOB_SOD=FILE keeps the last SOD looked at, for the analysis of a finding.
-  if (const char* keep = std::getenv("CARD_JOB_SOD")) {
-    if (FILE* file = std::fopen(keep, "wb")) {
-      std::fwrite(der.data(), 1, der.size(), file);
-      std::fclose(file);
-    }
-  }
   const unsigned char* cursor = der.data();
   std::unique_ptr<CMS_ContentInfo, decltype(&CMS_ContentInfo_free)> cms(
       d2i_CMS_ContentInfo(nullptr, &cursor, static_cast<long>(der.size())), &CMS_ContentInfo_free);
@@ -134,17 +91,21 @@ bool SignedContent(const ByteArray& sodBytes, std::uint16_t sodId, ByteArray* co
   return true;
 }
 
-void CheckVerified(ZKCard& card, std::uint16_t blockId) {
-  const SodPlace& place = kSodPlaces.at(blockId);
-  // Both are cached by the verification: no command goes out here.
-  const ByteArray block = card.ReadBlockBytes(blockId);
+// A verified block and the SOD covering it (its hash at position) are cached: no
+// command goes out here.
+void Verify(CDocReadService& service, ZKCard* card, HRESULT (CDocReadService::*verify)(TAVQ::WString*),
+            std::uint16_t blockId, std::uint16_t sod, std::size_t position) {
+  TAVQ::WString certificate;
+  if (TAVQ::Failed((service.*verify)(&certificate))) return;
+  if (card == nullptr) Finding("a verification succeeded without a card");
+  const ByteArray block = card->ReadBlockBytes(blockId);
   ByteArray content;
-  if (!SignedContent(card.ReadBlockBytes(place.sod), place.sod, &content)) {
+  if (!SignedContent(card->ReadBlockBytes(sod), sod, &content)) {
     Finding("a block was reported verified against an SOD whose signature does not verify");
   }
   unsigned char digest[SHA256_DIGEST_LENGTH];
   SHA256(block.data(), block.size(), digest);
-  const std::size_t start = place.position * SHA256_DIGEST_LENGTH;
+  const std::size_t start = position * SHA256_DIGEST_LENGTH;
   if (content.size() < start + SHA256_DIGEST_LENGTH ||
       std::memcmp(content.data() + start, digest, SHA256_DIGEST_LENGTH) != 0) {
     Finding("a block was reported verified but does not hash to its place in the SOD");
@@ -159,30 +120,22 @@ void ReadAndShow(CDocReadService& service, HRESULT (CDocReadService::*read)(std:
   (void)Cli::ToJson(*block).dump(-1, ' ', false, Cli::Json::error_handler_t::replace);
 }
 
-void Verify(CDocReadService& service, ZKCard* card, std::uint16_t blockId,
-            HRESULT (CDocReadService::*verify)(TAVQ::WString*)) {
-  TAVQ::WString certificate;
-  if (TAVQ::Failed((service.*verify)(&certificate))) return;
-  if (card == nullptr) Finding("a verification succeeded without a card");
-  CheckVerified(*card, blockId);
-}
-
-void RunJob(const Settings& settings) {
+void RunJob(std::uint16_t cardId) {
   ZKCard* opened = nullptr;  // the card the service holds, for the checks above
   CDocReadService service(TAVQ::DocReadServiceIdentity(), [&opened](const TAVQ::WString& reader, std::uint16_t id) {
     auto card = CDocReadService::OpenCard(reader, id);
     opened = card.get();
     return card;
   });
-  if (TAVQ::Failed(service.InitCard(Fakes::AnsweringCardPCSC::kReader, settings.cardId))) return;
+  if (TAVQ::Failed(service.InitCard(Fakes::AnsweringCardPCSC::kReader, cardId))) return;
   ReadAndShow(service, &CDocReadService::ReadZKDocumentData);
   ReadAndShow(service, &CDocReadService::ReadZKFixedPersoData);
   ReadAndShow(service, &CDocReadService::ReadZKVariableAdminData);
   ReadAndShow(service, &CDocReadService::ReadZKVariablePersoData);
-  Verify(service, opened, ZKBlock::kDocument, &CDocReadService::VerifyZKDocumentData);
-  Verify(service, opened, ZKBlock::kFixedPerso, &CDocReadService::VerifyZKFixedPersoData);
-  Verify(service, opened, ZKBlock::kVariableAdmin, &CDocReadService::VerifyZKVariableAdminData);
-  Verify(service, opened, ZKBlock::kVariablePerso, &CDocReadService::VerifyZKVariablePersoData);
+  Verify(service, opened, &CDocReadService::VerifyZKDocumentData, ZKBlock::kDocument, 0x0D05, 1);
+  Verify(service, opened, &CDocReadService::VerifyZKFixedPersoData, ZKBlock::kFixedPerso, 0x0D05, 2);
+  Verify(service, opened, &CDocReadService::VerifyZKVariableAdminData, ZKBlock::kVariableAdmin, 0x0D09, 0);
+  Verify(service, opened, &CDocReadService::VerifyZKVariablePersoData, ZKBlock::kVariablePerso, 0x0D06, 0);
   service.CheckCardOrigin();
   service.ReleaseCard();
 }
@@ -198,11 +151,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const Settings settings = ReadSettings(data[0]);
-  Fakes::AnsweringCardPCSC pcsc(settings.protocol, ReadAnswers(data + 1, size - 1), settings.whenExhausted,
-                                kMaxCommands);
+  using Exhausted = Fakes::AnsweringCardPCSC::WhenExhausted;
+  static const std::uint16_t cardIds[] = {0xFFFF, 1, 7, 0xFFFF};
+  Fakes::AnsweringCardPCSC pcsc((data[0] & 1) != 0 ? TAVQ::PCSC::kProtocolT0 : TAVQ::PCSC::kProtocolT1,
+                                ReadAnswers(data + 1, size - 1),
+                                (data[0] & 8) != 0 ? Exhausted::RepeatLast : Exhausted::Leave, kMaxCommands);
   try {
-    RunJob(settings);
+    RunJob(cardIds[(data[0] >> 1) & 3]);
   } catch (...) {
     Finding("an exception left the services");
   }

@@ -1,8 +1,6 @@
 // kavrin-hc's whole job (choose the reader, open the card, read, verify, check the
-// origin) on the virtual card: exactly which commands reach the card, over T=1 and
-// T=0. The job runs in one card session: the application is selected by the reader
-// choice, once more by the session and again only after the card manager's; a
-// block's header comes with its first chunk. Runs on the bench.
+// origin) in one card session: exactly which commands reach the virtual card, over
+// T=1 and T=0.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "services_bench.h"
+#include "bench.h"
 
 namespace {
 
@@ -39,14 +37,13 @@ std::string Hex2(unsigned value) {
 
 unsigned Byte(const std::string& hex, std::size_t index) { return std::stoul(hex.substr(2 * index, 2), nullptr, 16); }
 
-// Builds the expected command list the way the protocol does. Sizes are the card's
-// own (its signed files differ from bench to bench), taken from its answers.
+// The expected command list, built as the protocol does; sizes are taken from the
+// card's answers (its signed files differ from bench to bench).
 class Expectation {
  public:
   Expectation(bool t0, std::vector<Exchange> log) : t0_(t0), log_(std::move(log)) {}
 
-  // A case 4 command: on T=0 without Le, then GET RESPONSE with the length the card
-  // announced; the answer's data is returned.
+  // On T=0 without Le, then GET RESPONSE for the length announced; the answer's data.
   std::string Case4(const std::string& commandWithoutLe) {
     if (!t0_) {
       Add(commandWithoutLe + "00");
@@ -60,9 +57,8 @@ class Expectation {
   }
   // A case 4 command the card refuses: no GET RESPONSE on T=0.
   void Refused(const std::string& commandWithoutLe) { Add(commandWithoutLe + (t0_ ? "" : "00")); }
-  // A case 3 command: the same on both protocols.
-  void Case3(const std::string& command) { Add(command); }
-  // GET DATA without Le: on T=0 with P3 00, then again with the length the card named.
+  void Add(const std::string& command) { expected_.push_back(command); }
+  // GET DATA without Le: on T=0 with P3 00, then with the length the card named.
   void GetData(const std::string& command) {
     if (!t0_) return Add(command);
     Add(command + "00");
@@ -81,7 +77,7 @@ class Expectation {
     }
     return data;
   }
-  // SELECT of the EF, then its block: the first chunk with the header, then the rest.
+  // SELECT EF, then its block: the first chunk holds the header.
   void Block(const std::string& fileId) {
     const std::size_t efSize = SelectFile(fileId);
     const std::string first = Read(0, std::min<std::size_t>(efSize, 128));
@@ -94,7 +90,7 @@ class Expectation {
     return info.size() < 8 ? 0 : Byte(info, 2) << 8 | Byte(info, 3);
   }
   void Signature() {
-    // The data is the DigestInfo of a fresh challenge: only its length is known.
+    // The DigestInfo of a fresh challenge: only its length is known.
     const std::size_t at = expected_.size();
     const std::string sent = at < log_.size() ? log_[at].command : "";
     const std::string prefix = "002A9E00233021300906052B0E03021A05000414";
@@ -105,7 +101,6 @@ class Expectation {
   const std::vector<std::string>& commands() const { return expected_; }
 
  private:
-  void Add(const std::string& command) { expected_.push_back(command); }
   // The card's answer to the command just added, when the tool sent the same.
   std::string Answer() const {
     const std::size_t at = expected_.size() - 1;
@@ -120,19 +115,15 @@ class Expectation {
   std::vector<std::string> expected_;
 };
 
-class CliSessionTest : public ::testing::TestWithParam<const char*> {
- protected:
-  CliSessionTest() { Bench::RemoveAllCards(); }
-  ~CliSessionTest() override { Bench::RemoveAllCards(); }
-};
+using CliSessionTest = ::testing::TestWithParam<const char*>;
 
 TEST_P(CliSessionTest, WholeJobSendsExactlyTheseCommands) {
   const bool t0 = std::string(GetParam()) == "T0";
+  Bench::RemoveAllCards();
   Bench::Card(std::string("insert --protocol ") + GetParam());
-  const Bench::Run run =
-      Bench::Shell(std::string(KAVRIN_HC) + " read --verify --check-origin --json 2>/dev/null >/dev/null");
-  ASSERT_EQ(run.exitStatus, 0);
+  ASSERT_EQ(Bench::Hc("read --verify --check-origin --json 2>/dev/null >/dev/null").exitStatus, 0);
   const std::vector<Exchange> log = Exchanges();
+  Bench::Card("remove");
 
   Expectation expected(t0, log);
   expected.Case4(kSelectApplication);  // the reader choice: does the card hold a health card?
@@ -145,7 +136,7 @@ TEST_P(CliSessionTest, WholeJobSendsExactlyTheseCommands) {
   expected.Case4("00A4040008A000000003000000");
   expected.GetData("80CA9F7F");
   expected.Case4(kSelectApplication);  // back from the card manager
-  expected.Case3("002241B60780010284020D08");
+  expected.Add("002241B60780010284020D08");  // the same on both protocols
   expected.Signature();
   expected.Read(0, expected.SelectFile("0D07"));
 

@@ -1,0 +1,300 @@
+// A whole read (open, four blocks, four verifications, origin check) against a card
+// that misbehaves: pulled before command k, for every k of the job on T=1 and a spread
+// on T=0 (exactly the parts that need command k or later fail, cleanly), reset by
+// another client; and, with kavrin-hc as separate processes, a card that stops
+// answering, two readers of one card at once, a reset storm.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench.h"
+#include "card/card_session.h"
+#include "card/zk_card.h"
+#include "cli/card_reading.h"
+#include "services/doc_read_service.h"
+#include "services/service_identity.h"
+#include "services/error_record.h"
+#include "services/user_notifier.h"
+#include "support/text.h"
+#include "transport/card_channel.h"
+#include "transport/pcsc_card_connection.h"
+#include "transport/pcsc_constants.h"
+#include "transport/pcsc_context.h"
+
+namespace {
+
+using Cli::Json;
+using TAVQ::CDocReadService;
+
+// The document service on one card session, as kavrin-hc read runs it.
+struct SessionService {
+  TAVQ::PCSC::PCSCContext context;  // outlives the session that borrows it
+  std::shared_ptr<CardSession> session;
+  CDocReadService service{TAVQ::DocReadServiceIdentity(), [this](const TAVQ::WString& reader, std::uint16_t id) {
+                            if (!session) {
+                              if (!context.established()) context.Establish(TAVQ::PCSC::kScopeUser);
+                              session = std::make_shared<CardSession>(std::make_shared<SmartCardIO::PCSCCardChannel>(
+                                  reader, std::make_unique<TAVQ::PCSC::PCSCCardConnection>(reader, context.Borrow())));
+                            }
+                            return std::make_unique<ZKCard>(session, id);
+                          }};
+};
+
+// The service call behind each part of the report, in the order of a read.
+template <class Out>
+std::function<HRESULT(CDocReadService&)> Call(HRESULT (CDocReadService::*method)(Out*)) {
+  return [method](CDocReadService& service) {
+    Out out{};
+    return (service.*method)(&out);
+  };
+}
+
+struct Part {
+  Json::json_pointer path;
+  std::function<HRESULT(CDocReadService&)> call;
+};
+
+const std::vector<Part>& Parts() {
+  static const std::vector<Part> parts = {
+      {Json::json_pointer("/document"), Call(&CDocReadService::ReadZKDocumentData)},
+      {Json::json_pointer("/fixedPerso"), Call(&CDocReadService::ReadZKFixedPersoData)},
+      {Json::json_pointer("/variableAdmin"), Call(&CDocReadService::ReadZKVariableAdminData)},
+      {Json::json_pointer("/variablePerso"), Call(&CDocReadService::ReadZKVariablePersoData)},
+      {Json::json_pointer("/verification/document"), Call(&CDocReadService::VerifyZKDocumentData)},
+      {Json::json_pointer("/verification/fixedPerso"), Call(&CDocReadService::VerifyZKFixedPersoData)},
+      {Json::json_pointer("/verification/variableAdmin"), Call(&CDocReadService::VerifyZKVariableAdminData)},
+      {Json::json_pointer("/verification/variablePerso"), Call(&CDocReadService::VerifyZKVariablePersoData)},
+      {Json::json_pointer("/origin"), [](CDocReadService& service) { return service.CheckCardOrigin(); }},
+  };
+  return parts;
+}
+
+// The file a SELECT EF command (00 A4 00 xx 02 FID) names, or nothing.
+std::optional<std::string> SelectedFile(const std::string& command) {
+  if (command.rfind("00A400", 0) != 0 || command.size() < 14 || command.substr(8, 2) != "02") return std::nullopt;
+  return command.substr(10, 4);
+}
+
+// For each file, the command that ends its first reading: the last READ BINARY or
+// GET RESPONSE after its SELECT EF.
+std::map<std::string, std::size_t> FilesReadBy(const std::vector<std::string>& commands) {
+  std::map<std::string, std::size_t> readyAt;
+  std::optional<std::string> current;
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    const std::string instruction = commands[i].substr(2, 2);
+    if (const auto file = SelectedFile(commands[i])) {
+      current = readyAt.count(*file) != 0 ? std::nullopt : file;
+    } else if (instruction != "B0" && instruction != "C0") {
+      current.reset();  // another selection or command: what follows reads no file
+    }
+    if (current && (instruction == "B0" || instruction == "C0")) readyAt[*current] = i + 1;
+  }
+  return readyAt;
+}
+
+// A clean job: its commands, the last of the opening, and for each part the last
+// command it needs: its own, and those that first read the files it uses.
+struct JobShape {
+  std::size_t commands = 0;
+  std::size_t openLast = 0;
+  std::vector<std::size_t> partNeeds;
+};
+
+class FaultMatrixTest : public ::testing::TestWithParam<const char*> {
+ protected:
+  FaultMatrixTest() { Bench::RemoveAllCards(); }
+  ~FaultMatrixTest() override {
+    Bench::RemoveAllCards();
+    TAVQ::InstallErrorRecordStore(previous_);
+  }
+
+  std::string Insert(const std::string& options) {
+    Bench::Card(std::string("insert --timeout 60 --protocol ") + GetParam() + " " + options);
+    return Bench::Card("reader");
+  }
+
+  static Cli::ReadOutcome ReadWhole(const std::string& reader) {
+    return Cli::ReadCard({TAVQ::FromUtf8(reader), 1, true, true, nullptr});
+  }
+
+  // The job step by step in one session, then each part alone to see its files.
+  JobShape Measure(const std::string& reader) {
+    JobShape shape;
+    {
+      SessionService session;
+      EXPECT_EQ(session.service.InitCard(TAVQ::FromUtf8(reader), 1), S_OK);
+      shape.openLast = Bench::Commands().size();
+      std::size_t before = shape.openLast;
+      for (const Part& part : Parts()) {
+        EXPECT_EQ(part.call(session.service), S_OK) << part.path.to_string();
+        const std::size_t after = Bench::Commands().size();
+        shape.partNeeds.push_back(after > before ? after : 0);
+        before = after;
+      }
+      shape.commands = before;
+    }
+    const std::vector<std::string> job = Bench::Commands();
+    const std::map<std::string, std::size_t> readyAt = FilesReadBy(job);
+    for (std::size_t i = 0; i < Parts().size(); ++i) {
+      SessionService session;
+      EXPECT_EQ(session.service.InitCard(TAVQ::FromUtf8(reader), 1), S_OK);
+      const std::size_t start = Bench::Commands().size();
+      EXPECT_EQ(Parts()[i].call(session.service), S_OK);
+      const std::vector<std::string> alone = Bench::Commands();
+      for (std::size_t c = start; c < alone.size(); ++c) {
+        const auto file = SelectedFile(alone[c]);
+        if (file && readyAt.count(*file) != 0) shape.partNeeds[i] = std::max(shape.partNeeds[i], readyAt.at(*file));
+      }
+    }
+    return shape;
+  }
+
+  // A PC/SC failure, or the empty answer vpcd gives for a card that hung up.
+  static void ExpectCardGone(const Json& failure) {
+    const std::string status = failure["error"]["hresult"];
+    const bool pcsc = status.rfind("0x8010", 0) == 0;
+    const bool emptyAnswer = failure["error"]["message"] == "The card's answer is shorter than a status word.";
+    EXPECT_TRUE(pcsc || emptyAnswer) << failure.dump();
+  }
+
+  // The card leaves before command k of the second of two whole reads.
+  void CheckRemovalBefore(std::size_t k, const JobShape& shape, const Json& clean) {
+    SCOPED_TRACE("card removed before command " + std::to_string(k) + " of " + std::to_string(shape.commands));
+    const std::string reader = Insert("--fault remove-after=" + std::to_string(shape.commands + k - 1));
+    const Cli::ReadOutcome back = ReadWhole(reader);
+    EXPECT_EQ(back.status, Cli::kExitSuccess);
+    EXPECT_EQ(back.report, clean) << "the read with the card back";
+
+    const Cli::ReadOutcome cut = ReadWhole(reader);
+    if (k <= shape.openLast) {
+      EXPECT_EQ(cut.status, Cli::kExitFailure);
+      ASSERT_EQ(cut.report.size(), 1u) << cut.report.dump();
+      ExpectCardGone(cut.report);
+    } else {
+      EXPECT_EQ(cut.status, Cli::kExitPartialFailure);
+      for (std::size_t i = 0; i < Parts().size(); ++i) {
+        const Json& part = cut.report.at(Parts()[i].path);
+        SCOPED_TRACE(Parts()[i].path.to_string());
+        if (shape.partNeeds[i] >= k) {
+          ASSERT_TRUE(part.contains("error")) << part.dump();
+          ExpectCardGone(part);
+        } else {
+          EXPECT_EQ(part, clean.at(Parts()[i].path));
+        }
+      }
+    }
+    Bench::Card("remove");
+  }
+
+  TAVQ::ThreadErrorRecordStore store_;
+  TAVQ::ErrorRecordStore* previous_ = TAVQ::InstallErrorRecordStore(&store_);
+  TAVQ::ScopedUserNotifier quiet_{TAVQ::QuietUserNotifier()};
+};
+
+TEST_P(FaultMatrixTest, CardPulledBeforeCommandKFailsExactlyThePartsThatNeedIt) {
+  const std::string reader = Insert("");
+  Bench::Card("log --clear");
+  const JobShape shape = Measure(reader);
+  const Cli::ReadOutcome clean = ReadWhole(reader);
+  ASSERT_EQ(clean.status, Cli::kExitSuccess) << clean.report.dump();
+  ASSERT_GT(shape.commands, shape.openLast);
+  Bench::Card("remove");
+
+  std::vector<std::size_t> positions;
+  if (std::string(GetParam()) == "T1") {
+    for (std::size_t k = 1; k <= shape.commands; ++k) positions.push_back(k);
+  } else {
+    // A spread: the first and last commands and those in between at even steps.
+    constexpr std::size_t kSpread = 10;
+    for (std::size_t i = 0; i < kSpread; ++i) positions.push_back(1 + i * (shape.commands - 1) / (kSpread - 1));
+  }
+  for (const std::size_t k : positions) CheckRemovalBefore(k, shape, clean.report);
+}
+
+TEST_P(FaultMatrixTest, CardResetByAnotherClientIsRecoveredSilently) {
+  ZKCard card(TAVQ::FromUtf8(Insert("")), 1);
+  Bench::Card("reset");
+  EXPECT_NO_THROW(card.ReadBlockBytes(0x0D01));
+  EXPECT_NO_THROW(card.VerifyBlock(0x0D01));
+}
+
+INSTANTIATE_TEST_SUITE_P(Protocols, FaultMatrixTest, ::testing::Values("T1", "T0"));
+
+
+class CliFaultsTest : public ::testing::Test {
+ protected:
+  CliFaultsTest() { Bench::RemoveAllCards(); }
+  ~CliFaultsTest() override { Bench::RemoveAllCards(); }
+
+  // The whole read by kavrin-hc; standard output and error together, so that any half
+  // output would show.
+  static Bench::Run FullRead(const std::string& more = "") {
+    return Bench::Hc("read --reader " + Bench::Quoted(Bench::Card("reader")) +
+                     " --card-id 1 --verify --check-origin --json" + more + " 2>&1");
+  }
+};
+
+TEST_F(CliFaultsTest, ACardThatStopsAnsweringEndsTheReadAtTheDeadlineWithNothingHalf) {
+  // Silent in the middle of the document block's reading.
+  Bench::Card("insert --timeout 60 --fault silent-after=12");
+  const auto start = std::chrono::steady_clock::now();
+  const Bench::Run run = FullRead(" --timeout 2");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30)) << "the deadline did not end the wait";
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(run.output,
+            "{\n  \"error\": {\n    \"hresult\": \"0x800705B4\",\n"
+            "    \"message\": \"The card did not answer within 2 seconds\"\n  }\n}\n");
+}
+
+TEST_F(CliFaultsTest, TwoProcessesReadingOneCardAtOnceEachGetTheWholeRightReport) {
+  Bench::Card("insert --timeout 60");
+  const Bench::Run clean = FullRead();
+  ASSERT_EQ(clean.exitStatus, 0) << clean.output;
+  // gtest's assertions are thread-safe here.
+  const auto reads = [&clean] {
+    for (int i = 0; i < 15; ++i) {
+      const Bench::Run run = FullRead();
+      EXPECT_EQ(run.exitStatus, 0);
+      EXPECT_EQ(run.output, clean.output);
+    }
+  };
+  std::thread other(reads);
+  reads();
+  other.join();
+}
+
+TEST_F(CliFaultsTest, AResetStormFromAnotherProgramNeverGivesWrongOutput) {
+  Bench::Card("insert --timeout 60");
+  const Bench::Run clean = FullRead();
+  ASSERT_EQ(clean.exitStatus, 0) << clean.output;
+  const Json expected = Json::parse(clean.output);
+  std::thread storm([] { Bench::Card("reset --repeat 150 --interval 0.02"); });
+  for (int i = 0; i < 10; ++i) {
+    const Bench::Run run = FullRead();
+    SCOPED_TRACE(run.output);
+    const Json report = Json::parse(run.output);
+    if (report.contains("error")) {
+      EXPECT_EQ(run.exitStatus, 1);
+      EXPECT_EQ(report.size(), 1u);
+      continue;
+    }
+    EXPECT_EQ(run.exitStatus, report == expected ? 0 : 3);
+    EXPECT_EQ(report["reader"], expected["reader"]);
+    EXPECT_EQ(report["cardId"], expected["cardId"]);
+    for (const Part& part : Parts()) {
+      if (!report.at(part.path).contains("error")) {
+        EXPECT_EQ(report.at(part.path), expected.at(part.path));
+      }
+    }
+  }
+  storm.join();
+}
+
+}  // namespace
