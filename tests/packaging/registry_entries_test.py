@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Unit tests of packaging/windows/registry-entries: the registrar script reading and
-the split of the keys between the shared and the per-architecture component."""
+"""Unit tests of packaging/windows/registry-entries: the registrar script reading and the
+type library's keys of each package. Which keys the two packages share is checked by
+installing and removing them (run-wine-package-tests)."""
 
 import os
 import tempfile
@@ -56,23 +57,6 @@ class ScriptReading(unittest.TestCase):
 
     def test_double_percent_is_a_percent_sign(self):
         self.assertEqual(parse("HKCR { A = s '100%%' }").values, [(["A"], "", "100%")])
-
-
-class KeySplit(unittest.TestCase):
-    def test_shared_keys_are_application_ids_and_type_library_versions(self):
-        cases = [
-            (["AppID", "{A}"], True),
-            (["AppID", "kavrin-hc.DLL"], True),
-            (["TypeLib", "{L}", "1.0"], True),
-            (["TypeLib", "{L}", "1.0", "FLAGS"], True),
-            (["TypeLib", "{L}", "1.0", "0", "win32"], False),
-            (["CLSID", "{C}"], False),
-            (["Interface", "{I}"], False),
-            (["KAVRIN.HC.DocRead"], False),
-        ]
-        for path, shared in cases:
-            with self.subTest(path="\\".join(path)):
-                self.assertEqual(entries.is_shared(path), shared)
 
 
 class TypeLibrary(unittest.TestCase):
