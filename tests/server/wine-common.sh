@@ -27,7 +27,7 @@ expect() {
   local name=$1 status=$2 output got pattern ok=true
   shift 2
   output=$(run "$@"); got=$?
-  echo "$output" | sed "s/^/  [$name] /"
+  awk -v name="$name" '{print "  [" name "] " $0}' <<<"$output"
   [ "$got" -eq "$status" ] || ok=false
   for pattern in "${want[@]}"; do grep -qE "$pattern" <<<"$output" || { echo "  no line: $pattern"; ok=false; }; done
   for pattern in "${unwanted[@]}"; do ! grep -qE "$pattern" <<<"$output" || { echo "  line: $pattern"; ok=false; }; done
