@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Unit tests of packaging/windows/registry-entries: the registrar script reading and
-the split of the keys between the shared and the per-architecture component."""
+"""Unit tests of packaging/windows/registry-entries: the registrar script reading and the
+type library's keys of each package. Which keys the two packages share is checked by
+installing and removing them (run-wine-package-tests)."""
 
 import os
 import tempfile
@@ -59,6 +60,7 @@ class ScriptReading(unittest.TestCase):
 
 
 class KeySplit(unittest.TestCase):
+    # Removing the x86 package checks this too, where 32-bit programs run.
     def test_only_class_interface_and_platform_keys_are_per_architecture(self):
         cases = [
             (["AppID", "{A}"], True),

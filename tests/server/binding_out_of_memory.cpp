@@ -5,24 +5,15 @@
 
 #include <cstdio>
 
+#include "checks.h"
 #include "fakes/failing_allocation.h"
 #include "server/classes.h"
 #include "server/kavrin.h"
 #include "services/user_notifier.h"
 
+using Checks::CheckHr;
+
 namespace {
-
-int passed = 0;
-int failed = 0;
-
-void CheckHr(HRESULT got, HRESULT expected, const char* what) {
-  if (got == expected) {
-    ++passed;
-  } else {
-    ++failed;
-    std::printf("FAILED: %s (got 0x%08lX)\n", what, static_cast<unsigned long>(got));
-  }
-}
 
 template <class Call>
 HRESULT WithoutMemory(Call call) {
@@ -68,6 +59,5 @@ int wmain() {
   docRead->Release();
   smartCard->Release();
   CoUninitialize();
-  std::printf("%d passed, %d failed\n", passed, failed);
-  return failed == 0 ? 0 : 1;
+  return Checks::Report();
 }
