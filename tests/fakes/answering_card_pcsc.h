@@ -35,8 +35,6 @@ class AnsweringCardPCSC : public RecordingPCSC {
       : answers_(std::move(answers)), whenExhausted_(whenExhausted), maxTransmits_(maxTransmits) {
     SetReaders({kReader});
     SetProtocol(protocol);
-    const bool t0 = protocol == TAVQ::PCSC::kProtocolT0;
-    SetStatus(0x34, protocol, t0 ? Hex("3B021450") : Hex("3B888001 4B415652494E4843 0B"));
     FailAlways(Call::Control, TAVQ::PCSC::kInvalidParameter);
   }
 

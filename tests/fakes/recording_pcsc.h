@@ -77,12 +77,8 @@ class RecordingPCSC : public TAVQ::PCSC::PCSCApi {
   void RemoveCard(const std::u16string& reader) { empty_.insert(reader); }
   // Protocol negotiated by Connect and Reconnect (default T=1).
   void SetProtocol(std::uint32_t protocol) { protocol_ = protocol; }
-  // What Status reports besides the reader name (by default the negotiated protocol).
-  void SetStatus(std::uint32_t state, std::uint32_t protocol, ByteArray atr) {
-    statusState_ = state;
-    statusProtocol_ = protocol;
-    atr_ = std::move(atr);
-  }
+  // The answer to reset Status reports, with the reader, the protocol and state 0x34.
+  void SetAtr(ByteArray atr) { atr_ = std::move(atr); }
 
   // The next call of this kind returns code (queued: one code per call).
   void FailNext(Call call, Result code) { next_[call].push_back(code); }
@@ -197,8 +193,8 @@ class RecordingPCSC : public TAVQ::PCSC::PCSCApi {
     }
     *readerNamesLength = static_cast<std::uint32_t>(names.copy(readerNames, names.size()));
     *atrLength = static_cast<std::uint32_t>(std::copy(atr_.begin(), atr_.end(), atr) - atr);
-    *state = statusState_;
-    *protocol = statusProtocol_.value_or(protocol_);
+    *state = 0x34;  // present, powered, negotiated
+    *protocol = protocol_;
     return r.result;
   }
 
@@ -267,8 +263,6 @@ class RecordingPCSC : public TAVQ::PCSC::PCSCApi {
   TAVQ::StringList readers_;
   std::set<std::u16string> empty_;
   std::uint32_t protocol_ = TAVQ::PCSC::kProtocolT1;
-  std::uint32_t statusState_ = 0x34;  // present, powered, negotiated
-  std::optional<std::uint32_t> statusProtocol_;
   ByteArray atr_{0x3B, 0x88, 0x80, 0x01};
   std::map<Call, std::deque<Result>> next_;
   std::map<Call, Result> always_;

@@ -56,8 +56,6 @@ TEST(CommandAPDUTest, ValidatesLengthsWithTheExactMessages) {
 TEST(ResponseAPDUTest, SplitsDataAndStatusWordAndNeedsTwoBytes) {
   const ResponseAPDU notFound(Hex("01026A82"));
   EXPECT_EQ(notFound.data(), Hex("0102"));
-  EXPECT_EQ(notFound.sw(), 0x6A82);
-  EXPECT_EQ((notFound.sw1() << 8) | notFound.sw2(), 0x6A82);
   EXPECT_EQ(Fakes::Raised<JavaCard::AppletException>([&] { notFound.CheckStatusWord(); }).statusWord, 0x6A82);
   EXPECT_NO_THROW(ResponseAPDU(Hex("9000")).CheckStatusWord());
   EXPECT_EQ(MessageOf([] { ResponseAPDU{Hex("90")}; }), "The card's answer is shorter than a status word.");
