@@ -1,13 +1,6 @@
-// A scripted PC/SC for unit tests, put in place of the platform's for its lifetime.
-//
-//   Fakes::FakePCSC pcsc;                       // installed until it goes out of scope
-//   pcsc.ExpectApdu("00A4040C02 0D01", "9000");  // expected command -> card's answer
-//   pcsc.FailNext(Fakes::Call::BeginTransaction, TAVQ::PCSC::kResetCardWarning);
-//   ... run the code under test ...
-//   EXPECT_TRUE(pcsc.ScriptDone());
-//
-// A command that differs from the next scripted one (or comes after the script's end)
-// is a test failure and is answered 6F 00.
+// A scripted PC/SC for unit tests, installed for its lifetime: ExpectApdu("00A4040C02 0D01",
+// "9000") scripts the next command and the card's answer. A command that differs from the
+// next scripted one (or comes after the script's end) fails the test and is answered 6F 00.
 #pragma once
 
 #include <gtest/gtest.h>
