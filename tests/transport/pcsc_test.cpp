@@ -8,6 +8,7 @@
 #include "transport/pcsc_card_connection.h"
 #include "transport/pcsc_comm.h"
 #include "transport/pcsc_context.h"
+#include "transport/reader_selection_dialog.h"
 
 using Fakes::Call;
 using Fakes::CodeOf;
@@ -57,6 +58,8 @@ TEST(PCSCContextTest, ListReadersKeepsNamesInOrderAndFreesTheList) {
   EXPECT_EQ(SplitMultiString(twoNames.data(), twoNames.size()), (StringList{u"A", u"B"}));
   const std::u16string unterminated(u"AB\0CD", 5);
   EXPECT_EQ(SplitMultiString(unterminated.data(), unterminated.size()), (StringList{u"AB", u"CD"}));
+  EXPECT_EQ(BuildMultiString({u"ZK", u"eID"}), std::u16string(u"ZK\0eID\0\0", 8));
+  EXPECT_EQ(BuildMultiString({}), std::u16string(u"\0", 1));
 }
 
 class PCSCCommTest : public ::testing::Test {
