@@ -1,16 +1,14 @@
 // A PC/SC with one reader whose card answers every command with the next answer of a
 // list, whatever the command was: the card as an attacker plays it (fuzz harnesses).
-// It checks what a real PC/SC would (handles, buffer sizes) and keeps account of what
-// the caller left open, but judges nothing itself: no test framework is linked.
+// It keeps account of what the caller left open but judges nothing: no test framework.
 #pragma once
 
-#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
-#include <set>
-#include <string>
+#include <utility>
 
-#include "support/types.h"
-#include "transport/pcsc_api.h"
+#include "fakes/recording_pcsc.h"
 
 namespace Fakes {
 
@@ -20,7 +18,7 @@ struct CardAnswer {
   TAVQ::PCSC::Result failure = 0;
 };
 
-class AnsweringCardPCSC : public TAVQ::PCSC::PCSCApi {
+class AnsweringCardPCSC : public RecordingPCSC {
  public:
   // What the card does once its answers are used up.
   enum class WhenExhausted {
@@ -28,62 +26,48 @@ class AnsweringCardPCSC : public TAVQ::PCSC::PCSCApi {
     RepeatLast  // it says its last answer again, forever (a card stuck in a loop)
   };
 
+  static constexpr char16_t kReader[] = u"Answering Reader 0";
+
   // More than maxTransmits commands abort the process: a caller that a card can keep
   // talking forever is a finding, and it must not look like a slow run.
   AnsweringCardPCSC(std::uint32_t protocol, std::deque<CardAnswer> answers, WhenExhausted whenExhausted,
-                    std::size_t maxTransmits);
-  ~AnsweringCardPCSC() override;
-  AnsweringCardPCSC(const AnsweringCardPCSC&) = delete;
-  AnsweringCardPCSC& operator=(const AnsweringCardPCSC&) = delete;
+                    std::size_t maxTransmits)
+      : answers_(std::move(answers)), whenExhausted_(whenExhausted), maxTransmits_(maxTransmits) {
+    SetReaders({kReader});
+    SetProtocol(protocol);
+    FailAlways(Call::Control, TAVQ::PCSC::kInvalidParameter);
+  }
 
-  std::size_t Transmits() const { return transmits_; }
-  // All zero when the caller released everything it opened.
-  std::size_t OpenContexts() const { return contexts_.size(); }
-  std::size_t OpenCards() const { return cards_.size(); }
-  std::size_t OpenTransactions() const { return transactions_.size(); }
-
-  TAVQ::PCSC::Result EstablishContext(std::uint32_t scope, const void* reserved1, const void* reserved2,
-                                      TAVQ::PCSC::ContextHandle* context) override;
-  TAVQ::PCSC::Result ReleaseContext(TAVQ::PCSC::ContextHandle context) override;
-  TAVQ::PCSC::Result ListReaders(TAVQ::PCSC::ContextHandle context, const char16_t* groups, char16_t** readers,
-                                 std::uint32_t* readersLength) override;
-  TAVQ::PCSC::Result FreeMemory(TAVQ::PCSC::ContextHandle context, const void* memory) override;
-  TAVQ::PCSC::Result Connect(TAVQ::PCSC::ContextHandle context, const char16_t* reader, std::uint32_t shareMode,
-                             std::uint32_t preferredProtocols, TAVQ::PCSC::CardHandle* card,
-                             std::uint32_t* activeProtocol) override;
-  TAVQ::PCSC::Result Reconnect(TAVQ::PCSC::CardHandle card, std::uint32_t shareMode, std::uint32_t preferredProtocols,
-                               std::uint32_t initialization, std::uint32_t* activeProtocol) override;
-  TAVQ::PCSC::Result Disconnect(TAVQ::PCSC::CardHandle card, std::uint32_t disposition) override;
-  TAVQ::PCSC::Result Status(TAVQ::PCSC::CardHandle card, char16_t* readerNames, std::uint32_t* readerNamesLength,
-                            std::uint32_t* state, std::uint32_t* protocol, std::uint8_t* atr,
-                            std::uint32_t* atrLength) override;
-  TAVQ::PCSC::Result BeginTransaction(TAVQ::PCSC::CardHandle card) override;
-  TAVQ::PCSC::Result EndTransaction(TAVQ::PCSC::CardHandle card, std::uint32_t disposition) override;
-  TAVQ::PCSC::Result Transmit(TAVQ::PCSC::CardHandle card, const TAVQ::PCSC::IoRequest* sendHeader,
-                              const std::uint8_t* send, std::uint32_t sendLength,
-                              TAVQ::PCSC::IoRequest* receiveHeader, std::uint8_t* receive,
-                              std::uint32_t* receiveLength) override;
-  TAVQ::PCSC::Result Control(TAVQ::PCSC::CardHandle card, std::uint32_t controlCode, const std::uint8_t* input,
-                             std::uint32_t inputLength, std::uint8_t* output, std::uint32_t outputSize,
-                             std::uint32_t* bytesReturned) override;
-
-  static constexpr char16_t kReader[] = u"Answering Reader 0";
+ protected:
+  Result Answer(const ByteArray& command, ByteArray& answer) override {
+    if (command.size() < 4) return TAVQ::PCSC::kInvalidParameter;
+    if (++transmits_ > maxTransmits_) {
+      std::fprintf(stderr, "AnsweringCardPCSC: more than %zu commands: the caller does not stop\n", maxTransmits_);
+      std::abort();
+    }
+    if (left_) return TAVQ::PCSC::kRemovedCard;
+    if (!answers_.empty()) {
+      last_ = std::move(answers_.front());
+      answers_.pop_front();
+    } else if (whenExhausted_ == WhenExhausted::Leave) {
+      left_ = true;
+      FailAlways(Call::Status, TAVQ::PCSC::kRemovedCard);
+      FailAlways(Call::BeginTransaction, TAVQ::PCSC::kRemovedCard);
+      FailAlways(Call::Connect, TAVQ::PCSC::kNoSmartcard);
+      FailAlways(Call::Reconnect, TAVQ::PCSC::kNoSmartcard);
+      return TAVQ::PCSC::kRemovedCard;
+    }
+    answer = last_.response;
+    return last_.failure;
+  }
 
  private:
-  TAVQ::PCSC::ScopedApi installed_;
-  std::uint32_t protocol_;
   std::deque<CardAnswer> answers_;
   WhenExhausted whenExhausted_;
-  CardAnswer last_;
-  bool removed_ = false;
-  std::u16string readerList_;
   std::size_t maxTransmits_;
   std::size_t transmits_ = 0;
-  std::set<TAVQ::PCSC::ContextHandle> contexts_;
-  std::set<TAVQ::PCSC::CardHandle> cards_;
-  std::set<TAVQ::PCSC::CardHandle> transactions_;
-  TAVQ::PCSC::ContextHandle nextContext_ = 0x100;
-  TAVQ::PCSC::CardHandle nextCard_ = 0x2000;
+  bool left_ = false;
+  CardAnswer last_;
 };
 
 }  // namespace Fakes

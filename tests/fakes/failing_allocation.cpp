@@ -9,7 +9,10 @@ namespace {
 std::atomic<bool> failing{false};
 std::atomic<int> refused{0};
 
-void* Allocate(std::size_t size) {
+}  // namespace
+
+// The array and sized forms call these two.
+void* operator new(std::size_t size) {
   if (failing.load()) {
     ++refused;
     throw std::bad_alloc();
@@ -18,14 +21,7 @@ void* Allocate(std::size_t size) {
   throw std::bad_alloc();
 }
 
-}  // namespace
-
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
 void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace Fakes {
 
