@@ -49,9 +49,7 @@ TEST(HostSessionTest, EachBadRequestGetsAnErrorAndTheNextRequestIsServed) {
       {R"({"request":"version")", json},
       {"", json},
       {"{\"request\":\"version\",\"x\":\"\xFF\"}", utf8},
-      {"{\"request\":\"\xC0\xAF\"}", utf8},  // overlong slash
       {"{\"request\":\"\xED\xA0\x80\"}", utf8},  // surrogate
-      {"{\"request\":\"\xE2\x82", utf8},  // cut short
       {R"(["version"])", "The request must be a JSON object."},
       {R"({"request":"format"})", name},
       {R"({"request":7})", name},

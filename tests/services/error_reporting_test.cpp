@@ -46,9 +46,7 @@ TEST_F(ErrorReportingTest, EachKindOfExceptionGivesItsStatusAndOneReport) {
     HRESULT status;
     WString message;
   } cases[] = {
-      {"applet", Throws(JavaCard::AppletException(0x6A82)), ToHResult(0x80046A82u),
-       u"Card applet returned an error 6A82h"},
-      {"applet, four digits", Throws(JavaCard::AppletException(0x0A0B)), ToHResult(0x80040A0Bu),
+      {"applet, four digits in capitals", Throws(JavaCard::AppletException(0x0A0B)), ToHResult(0x80040A0Bu),
        u"Card applet returned an error 0A0Bh"},
       {"PC/SC code as it is", Throws(removed), ToHResult(0x80100069u), removed.message},
       {"Win32 code", Throws(Win32Exception("CreateFile", 5)), ToHResult(0x80070005u), u"Access is denied."},
