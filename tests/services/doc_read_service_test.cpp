@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "card/test_pki.h"
-#include "health_card_script.h"
-#include "recording_notifier.h"
+#include "service_test_support.h"
 #include "services/service_status.h"
 #include "services/trace_scope.h"
 #include "support/text.h"

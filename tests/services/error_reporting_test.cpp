@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "recording_notifier.h"
+#include "service_test_support.h"
 #include "services/handle_exception.h"
 #include "services/report_error.h"
 #include "services/service_status.h"

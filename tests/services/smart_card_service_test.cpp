@@ -4,8 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "health_card_script.h"
-#include "recording_notifier.h"
+#include "service_test_support.h"
 #include "services/service_status.h"
 
 using namespace TAVQ;

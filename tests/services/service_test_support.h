@@ -1,6 +1,9 @@
-// Card bytes and APDU dialogues of a health card, written out by hand from the card's
-// formats so that the tests never share an encoder with the code under test.
+// The services' surroundings in their tests: a recording notifier and error record, and
+// the card's bytes and APDU dialogues written out by hand from the card's formats, so
+// that the tests never share an encoder with the code under test.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -8,7 +11,38 @@
 #include <vector>
 
 #include "fakes/fake_pcsc.h"
+#include "services/error_record.h"
+#include "services/user_notifier.h"
 #include "support/types.h"
+
+namespace TAVQ {
+
+class RecordingNotifier : public UserNotifier {
+ public:
+  void Notify(const WString& description) noexcept override { shown.push_back(description); }
+  std::vector<WString> shown;
+};
+
+// Installs a recording notifier and a clean per-thread error record for each test.
+class ReportingTest : public ::testing::Test {
+ protected:
+  ReportingTest() : previousStore_(InstallErrorRecordStore(&store_)) { ThreadErrorRecordStore::Clear(); }
+  ~ReportingTest() override {
+    InstallErrorRecordStore(previousStore_);
+    ThreadErrorRecordStore::Clear();
+  }
+
+  static std::optional<ErrorRecord> Record() { return ThreadErrorRecordStore::Current(); }
+
+  RecordingNotifier notifier_;
+  ScopedUserNotifier scopedNotifier_{notifier_};
+
+ private:
+  ThreadErrorRecordStore store_;
+  ErrorRecordStore* previousStore_;
+};
+
+}  // namespace TAVQ
 
 namespace CardScript {
 
