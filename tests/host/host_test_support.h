@@ -2,9 +2,10 @@
 // are asked.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstring>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,11 +22,27 @@ inline std::string Frame(const std::string& body) {
   return header + body;
 }
 
-// Splits the host's output into frame bodies; fails the test on a stray byte.
-std::vector<std::string> Frames(const std::string& output);
+// The host's output as frame bodies; a stray byte fails the test.
+inline std::vector<std::string> Frames(const std::string& output) {
+  std::vector<std::string> frames;
+  std::uint32_t length = 0;
+  for (std::size_t at = 0; at < output.size(); at += sizeof length + length) {
+    if (output.size() - at < sizeof length) {
+      ADD_FAILURE() << "stray bytes after the last frame";
+      break;
+    }
+    std::memcpy(&length, output.data() + at, sizeof length);
+    EXPECT_LE(length, output.size() - at - sizeof length) << "a frame cut short";
+    frames.push_back(output.substr(at + sizeof length, length));
+  }
+  return frames;
+}
 
-// The answers as JSON, parsed.
-std::vector<Json> Answers(const std::string& output);
+inline std::vector<Json> Answers(const std::string& output) {
+  std::vector<Json> answers;
+  for (const std::string& frame : Frames(output)) answers.push_back(Json::parse(frame));
+  return answers;
+}
 
 class RecordingServices : public Host::HostServices {
  public:
