@@ -3,10 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "card/zk_card.h"
 #include "fakes/fake_pcsc.h"
+#include "support/exception.h"
+#include "support/text.h"
 #include "support/types.h"
 
 namespace CardScript {
@@ -15,34 +20,52 @@ using TAVQ::ByteArray;
 
 constexpr const char* kAid1 = "F38100000253455256535A4B01";
 constexpr const char* kAid7 = "F381000002534552534F564F5A4B01";
-constexpr const char* kReader = "Virtual Reader 0";
+const std::vector<std::uint16_t> kAllBlocks = {0x0D00, 0x0D01, 0x0D02, 0x0D03, 0x0D04,
+                                              0x0D05, 0x0D06, 0x0D07, 0x0D09};
 
 ByteArray Element(std::uint16_t tag, const ByteArray& value);
 // A block: tag and body length (least significant byte first), then the body.
-ByteArray Block(std::uint16_t tag, const ByteArray& body);
+inline ByteArray Block(std::uint16_t tag, const ByteArray& body) { return Element(tag, body); }
 ByteArray Concat(std::initializer_list<ByteArray> parts);
+inline std::string HexOf(const ByteArray& bytes) { return TAVQ::ToNarrow(TAVQ::ToHexString(bytes)); }
 
-// The card header block: document ID "01"/"07", version "01", the present list;
-// filler bytes in an undeclared element pad the body to bodySize when given.
-ByteArray HeaderBlock(int documentId, const std::vector<std::uint16_t>& present, std::size_t bodySize = 0);
+// The card header block: document ID "0<documentId>", version "01", the present list.
+ByteArray HeaderBlock(int documentId, const std::vector<std::uint16_t>& present = kAllBlocks);
 // A block of the given tag whose body is an undeclared element of filler bytes.
 ByteArray FillerBlock(std::uint16_t tag, std::size_t bodySize);
-
-std::string HexOf(const ByteArray& bytes);
-
-// SOD 0x0D05 whose signed content is the given hashes (32 bytes each) in order: header,
-// document, fixed personal block, key file.
-ByteArray KeySod(const ByteArray& signedData);
+// The document block with the given chip serial number.
+ByteArray DocumentBlock(const std::string& chipSerial);
+// SOD 0x0D05 whose signed content is the given message.
+inline ByteArray KeySod(const ByteArray& signedData) { return Block(0x0D05, Element(0x0750, signedData)); }
 // The four hashes of SOD 0x0D05 with zeros for the three blocks and SHA-256 of keyFile.
 ByteArray KeySodContent(const ByteArray& keyFile);
 
 // SELECT of the application by its AID, answered 9000.
 void ExpectSelectApplication(Fakes::FakePCSC& pcsc, const char* aidHex = kAid1);
-// SELECT of the EF, answered with a size of efSize (default: the block's own size).
+// SELECT of the EF, answered with a size of efSize.
 void ExpectSelectFile(Fakes::FakePCSC& pcsc, std::uint16_t fileId, std::size_t efSize);
-// READ BINARY of the header, then of the whole block in chunks of at most 128 bytes.
+// READ BINARY of the file's first length bytes in chunks of at most 128 bytes.
 void ExpectReadBinary(Fakes::FakePCSC& pcsc, const ByteArray& file, std::size_t length);
 // The whole read of one block: select application, select file, header, chunks.
 void ExpectBlockRead(Fakes::FakePCSC& pcsc, const ByteArray& block, const char* aidHex = kAid1);
+// The card of ID 1 in "Virtual Reader 0" opened over the header, the log cleared.
+std::unique_ptr<ZKCard> OpenCard(Fakes::FakePCSC& pcsc, const std::vector<std::uint16_t>& present = kAllBlocks);
+
+}  // namespace CardScript
+
+namespace CardScript {
+
+// What an action raises: a card's status word as four hex digits, another failure's
+// message; empty when it raises nothing.
+inline std::string OutcomeOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const JavaCard::AppletException& e) {
+    return HexOf({static_cast<std::uint8_t>(e.statusWord >> 8), static_cast<std::uint8_t>(e.statusWord)});
+  } catch (const TAVQ::Exception& e) {
+    return TAVQ::ToUtf8(e.message);
+  }
+  return "";
+}
 
 }  // namespace CardScript

@@ -1,21 +1,40 @@
 #include "simulated_card.h"
 
-#include <algorithm>
+#include "support/exception.h"
+#include "transport/pcsc_constants.h"
 
 using SmartCardIO::ResponseAPDU;
 using TAVQ::ByteArray;
 
+void SimulatedCard::Connect() {
+  if (noCard) throw TAVQ::PCSC::PCSCWin32Exception("SCardConnect", TAVQ::PCSC::kNoSmartcard);
+  ++connects;
+}
+
 ResponseAPDU SimulatedCard::Transmit(const SmartCardIO::CommandAPDU& command) {
   const ByteArray& data = command.data();
-  commands.push_back(command.Encode());
+  const std::string hex = CardScript::HexOf(command.Encode());
+  sent.push_back(hex);
+  if (removedOnce == hex) {
+    removedOnce.reset();
+    throw TAVQ::PCSC::PCSCWin32Exception("SCardTransmit", TAVQ::PCSC::kRemovedCard);
+  }
+  if (refuseOnce == hex) {
+    refuseOnce.reset();
+    return ResponseAPDU({}, 0x6A, 0x82);
+  }
   switch (command.ins()) {
-    case 0xA4:
-      if (command.p1() == 0x04) return ResponseAPDU({}, 0x90, 0x00);
+    case 0xA4: {
+      if (command.p1() == 0x04) {
+        const bool known = data == Fakes::Hex("A000000003000000") || data == Fakes::Hex(application);
+        return known ? ResponseAPDU({}, 0x90, 0x00) : ResponseAPDU({}, 0x6A, 0x82);
+      }
       selected_ = static_cast<std::uint16_t>(data.at(0) << 8 | data.at(1));
       if (files.count(selected_) == 0) return ResponseAPDU({}, 0x6A, 0x82);
-      return ResponseAPDU({0x62, 0x04, static_cast<std::uint8_t>(files[selected_].size() >> 8),
-                           static_cast<std::uint8_t>(files[selected_].size())},
-                          0x90, 0x00);
+      const std::size_t size = files[selected_].size();
+      return ResponseAPDU({0x62, 0x04, static_cast<std::uint8_t>(size >> 8), static_cast<std::uint8_t>(size)}, 0x90,
+                          0x00);
+    }
     case 0xB0: {
       const ByteArray& file = files.at(selected_);
       const std::size_t offset = static_cast<std::size_t>(command.p1() << 8 | command.p2());
@@ -23,6 +42,11 @@ ResponseAPDU SimulatedCard::Transmit(const SmartCardIO::CommandAPDU& command) {
       return ResponseAPDU(ByteArray(file.begin() + static_cast<std::ptrdiff_t>(offset),
                                     file.begin() + static_cast<std::ptrdiff_t>(end)),
                           0x90, 0x00);
+    }
+    case 0xCA: {  // GET DATA of the production data: bytes 13 to 20 are the serial 0D0E..14
+      ByteArray cplc = {0x9F, 0x7F, 0x2A};
+      for (std::uint8_t i = 3; i < 45; ++i) cplc.push_back(i);
+      return ResponseAPDU(cplc, 0x90, 0x00);
     }
     case 0x22:  // MANAGE SECURITY ENVIRONMENT: set the signature key, RSA with key 0D08
       if (command.p1() != 0x41 || command.p2() != 0xB6) return ResponseAPDU({}, 0x6A, 0x86);

@@ -1,0 +1,203 @@
+// The card's key file, the active authentication signature, SOD messages, trust anchors.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "card/certificate_summary.h"
+#include "card/public_key_file.h"
+#include "card/rsa_signature_verifier.h"
+#include "card/sod_signature.h"
+#include "card/trust_anchors.h"
+#include "card_script.h"
+#include "test_pki.h"
+
+using namespace CardScript;
+
+namespace {
+
+const std::string kInvalidKey = "Invalid public key\r\nParameter Name: publicKeyDer";
+const std::string kInvalidSignature = "PKCS7 structure has invalid signature";
+const std::string kParseError = "Error parsing PKCS7 structure from SOD block, error code: ";
+
+TEST(PublicKeyFileTest, ModulusAndExponentAreCutByTheirBigEndianLengths) {
+  // Type 2, modulus 3 bytes, exponent 1 byte.
+  const ByteArray file = {0xEE, 0x02, 0xEE, 0xEE, 0xEE, 0x00, 0x03, 0xC1, 0xC2, 0xC3, 0x00, 0x01, 0x03};
+  const auto with = [&](std::size_t at, std::uint8_t value) {
+    ByteArray changed = file;
+    changed[at] = value;
+    return changed;
+  };
+  const ByteArray longModulus = Concat({{0, 2, 0, 0, 0, 0x01, 0x00}, ByteArray(256, 0xAB), {0x00, 0x01, 0x03}});
+  const struct {
+    ByteArray file;
+    std::size_t modulusSize;  // 0: invalid
+    ByteArray exponent;
+  } cases[] = {
+      {file, 3, {0x03}},
+      {Concat({with(1, 5), {0x99}}), 3, {0x03}},  // type 5, a trailing byte
+      {longModulus, 256, {0x03}},
+      {{0, 2, 0, 0, 0, 0, 1, 0xC5, 0, 0}, 1, {}},  // an empty exponent ends the file
+      {with(1, 1), 0, {}},
+      {with(1, 3), 0, {}},
+      {with(6, 0xFF), 0, {}},
+      {with(11, 0x02), 0, {}},
+      {with(10, 0xFF), 0, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(HexOf(c.file));
+    if (c.modulusSize == 0) {
+      EXPECT_EQ(OutcomeOf([&] { PublicKeyFile::Parse(c.file); }), kInvalidKey);
+      continue;
+    }
+    const PublicKeyFile key = PublicKeyFile::Parse(c.file);
+    EXPECT_EQ(key.modulus, ByteArray(c.file.begin() + 7, c.file.begin() + 7 + static_cast<long>(c.modulusSize)));
+    EXPECT_EQ(key.exponent, c.exponent);
+  }
+  for (std::size_t size = 0; size < file.size(); ++size) {
+    EXPECT_EQ(OutcomeOf([&] { PublicKeyFile::Parse(ByteArray(file.begin(), file.begin() + static_cast<long>(size))); }),
+              kInvalidKey);
+  }
+}
+
+TEST(RsaSignatureVerifierTest, AcceptsOnlyTheKeysSignatureOverTheChallengesDigestInfo) {
+  const TestPki pki;
+  const TestPki stranger;
+  const ByteArray challenge(128, 0x5A);
+  const ByteArray digestInfo = Concat({Fakes::Hex("3021300906052B0E03021A05000414"), Sha1Of(challenge)});
+  ByteArray otherChallenge = challenge;
+  otherChallenge[0] ^= 1;
+  const ByteArray otherInfo = Concat({Fakes::Hex("3021300906052B0E03021A05000414"), Sha1Of(otherChallenge)});
+  EXPECT_EQ(RsaSignatureVerifier(u"SHA1").SigningData(challenge), digestInfo);
+
+  RsaSignatureVerifier verifier(u"SHA1");
+  EXPECT_TRUE(verifier.Verify(challenge, pki.SignRaw(digestInfo), pki.PublicKeyFile(5)));
+  EXPECT_FALSE(verifier.Verify(challenge, pki.SignRaw(otherInfo), pki.PublicKeyFile()));
+  EXPECT_FALSE(verifier.Verify(challenge, stranger.SignRaw(digestInfo), pki.PublicKeyFile()));
+  EXPECT_FALSE(verifier.Verify(challenge, ByteArray{}, pki.PublicKeyFile()));
+  EXPECT_FALSE(verifier.Verify(challenge, ByteArray(300, 0xFF), pki.PublicKeyFile()));
+  EXPECT_TRUE(verifier.Verify(challenge, pki.SignRaw(digestInfo), pki.PublicKeyFile()));
+
+  // Files that parse, but form no RSA key.
+  for (const ByteArray& file : {ByteArray{0, 2, 0, 0, 0, 0, 0, 0, 1, 3}, ByteArray{0, 2, 0, 0, 0, 0, 1, 0xC5, 0, 0}}) {
+    EXPECT_EQ(OutcomeOf([&] { verifier.Verify(challenge, pki.SignRaw(digestInfo), file); }), kInvalidKey);
+  }
+}
+
+TEST(SodSignatureTest, ValidMessageGivesContentAndSignerOutlivingTheMessage) {
+  const TestPki pki;
+  const ByteArray content(96, 0xA5);
+  Certificate copy;
+  {
+    const SignedMessage message = VerifySignedMessage(pki.SignAttached(content));
+    EXPECT_TRUE(message.signatureValid);
+    EXPECT_EQ(message.content, content);
+    copy = message.signer;
+  }
+  EXPECT_EQ(copy.GetEncoded(), pki.CertificateDer());
+}
+
+TEST(SodSignatureTest, ForgedOrMalformedMessagesAreRefused) {
+  const TestPki pki;
+  const TestPki other;
+  const ByteArray content(64, 0x11);
+  const ByteArray der = pki.SignAttached(content);
+  ByteArray changedContent = der;
+  std::search(changedContent.begin(), changedContent.end(), content.begin(), content.end())[10] ^= 0x01;
+  // Same key size, same layout: the signature value is the last 128 bytes of both.
+  ByteArray otherSignature = der;
+  const ByteArray otherDer = other.SignAttached(content);
+  std::copy(otherDer.end() - 128, otherDer.end(), otherSignature.end() - 128);
+  const ByteArray truncated(der.begin(), der.begin() + static_cast<long>(der.size() / 2));
+  // The SignerInfo's algorithm is the last rsaEncryption OID in the DER; its last byte is
+  // the last arc, naming another member of the PKCS #1 family.
+  const ByteArray rsaEncryption = Fakes::Hex("06092A864886F70D010101");
+  const auto algorithm = [&](std::uint8_t lastArc) {
+    ByteArray renamed = der;
+    std::find_end(renamed.begin(), renamed.end(), rsaEncryption.begin(), rsaEncryption.end())[10] = lastArc;
+    return renamed;
+  };
+  const struct {
+    const char* name;
+    ByteArray message;
+    std::string outcome;  // a prefix of the message
+  } cases[] = {
+      {"sha256WithRSAEncryption", algorithm(0x0B), "no failure"},
+      {"sha1WithRSAEncryption", algorithm(0x05), "no failure"},
+      {"RSASSA-PSS, another scheme", algorithm(0x0A), kInvalidSignature},
+      {"an arc no algorithm has", algorithm(0x63), kInvalidSignature},
+      {"changed content", changedContent, kInvalidSignature},
+      {"signature by another key", otherSignature, kInvalidSignature},
+      {"not DER", {0x01, 0x02, 0x03}, kParseError},
+      {"empty", {}, kParseError},
+      {"truncated", truncated, kParseError},
+      {"detached", pki.SignDetached(content), kParseError},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string outcome = OutcomeOf([&] { EXPECT_EQ(VerifySignedMessage(c.message).content, content); });
+    EXPECT_EQ(outcome.empty() ? "no failure" : outcome.substr(0, c.outcome.size()), c.outcome);
+    EXPECT_NE(outcome, kParseError + "0");
+  }
+}
+
+TEST(TrustAnchorsTest, SignerIsTrustedOnlyWithAValidChainToAnAnchor) {
+  constexpr long kDay = 24 * 3600;
+  const TestPki ca({"Test CA", nullptr, -kDay, 3650 * kDay, nullptr, true});
+  const TestPki otherCa({"Other CA", nullptr, -kDay, 3650 * kDay, nullptr, true});
+  const TestPki expiredCa({"Expired CA", nullptr, -30 * kDay, -kDay, nullptr, true});
+  const std::string untrusted = "The SOD signer certificate is not trusted: ";
+  const auto pem = [](std::initializer_list<const TestPki*> anchors) {
+    std::string text = "Some comment line\n";
+    for (const TestPki* anchor : anchors) text += anchor->CertificatePem();
+    return ByteArray(text.begin(), text.end());
+  };
+  const struct {
+    const char* what;
+    TestPki signer;
+    ByteArray anchors;
+    std::string outcome;
+  } cases[] = {
+      {"issued by the anchor", TestPki({"Signer", &ca, -kDay, 365 * kDay}), pem({&ca}), ""},
+      {"issued by one of two anchors", TestPki({"Signer", &ca, -kDay, 365 * kDay}), pem({&otherCa, &ca}), ""},
+      {"issued by another CA", TestPki({"Other signer", &otherCa, -kDay, 365 * kDay}), pem({&ca}),
+       untrusted + "unable to get local issuer certificate"},
+      {"expired", TestPki({"Expired signer", &ca, -30 * kDay, -kDay}), pem({&ca}), untrusted + "certificate has expired"},
+      {"not yet valid", TestPki({"Future signer", &ca, kDay, 365 * kDay}), pem({&ca}),
+       untrusted + "certificate is not yet valid"},
+      {"signed by another key", TestPki({"Forged signer", &ca, -kDay, 365 * kDay, nullptr, false, &otherCa}),
+       pem({&ca}), untrusted + "certificate signature failure"},
+      {"self-made", TestPki({"Self-made signer", nullptr, -kDay, 365 * kDay}), pem({&ca}),
+       untrusted + "self-signed certificate"},
+      {"anchor expired", TestPki({"Signer", &expiredCa, -kDay, 365 * kDay}), pem({&expiredCa}),
+       untrusted + "certificate has expired"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TrustAnchors anchors = TrustAnchors::FromPem(c.anchors);
+    EXPECT_EQ(OutcomeOf([&] { anchors.Check(c.signer.CertificateDer()); }), c.outcome);
+  }
+
+  const TrustAnchors anchors = TrustAnchors::FromPem(pem({&ca, &otherCa}));
+  EXPECT_EQ(anchors.Count(), 2u);
+  ByteArray truncated = ca.CertificateDer();
+  truncated.pop_back();
+  for (const ByteArray& bytes : {ByteArray{}, ByteArray{0x30, 0x03, 0x02, 0x01, 0x01}, truncated}) {
+    EXPECT_EQ(OutcomeOf([&] { anchors.Check(bytes); }).substr(0, untrusted.size()), untrusted);
+  }
+  EXPECT_EQ(OutcomeOf([&] { TrustAnchors::FromPem(Fakes::Hex("41")); }), "The trust anchors hold no certificate");
+  ByteArray broken = pem({&ca});
+  broken[60] = '*';  // inside the Base64 of the certificate
+  EXPECT_EQ(OutcomeOf([&] { TrustAnchors::FromPem(broken); }).substr(0, 43), "A trust anchor certificate cannot be read: ");
+}
+
+TEST(CertificateSummaryTest, NamesSubjectIssuerAndEndOfValidity) {
+  const TestPki ca({"Test CA", nullptr, 0, 3600, nullptr, true});
+  const TestPki signer({"Документ потписник", &ca, 0, 0, "20360304050607Z"});
+  const CertificateSummary summary = SummarizeCertificate(signer.CertificateDer());
+  EXPECT_EQ(TAVQ::ToUtf8(summary.subject), "CN=Документ потписник,O=Test issuer");
+  EXPECT_EQ(TAVQ::ToUtf8(summary.issuer), "CN=Test CA,O=Test issuer");
+  EXPECT_EQ(TAVQ::ToUtf8(summary.notAfter), "2036-03-04T05:06:07Z");
+  EXPECT_EQ(OutcomeOf([&] { SummarizeCertificate({0x30, 0x00}); }), "The signer certificate cannot be read");
+}
+
+}  // namespace

@@ -1,0 +1,202 @@
+// Chip serial check and active authentication, with the key file bound to SOD 0x0D05.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "card_script.h"
+#include "simulated_card.h"
+#include "test_pki.h"
+
+using namespace CardScript;
+using Fakes::FakePCSC;
+
+extern std::vector<ByteArray> issuedChallenges;
+
+namespace {
+
+const char* const kSelectApplication = "00A404000DF38100000253455256535A4B0100";
+const char* const kKeyHashMismatch = "Hash of block with ID 0xD07 does not match the hash in corresponding SOD block";
+const char* const kInvalidKey = "Invalid public key\r\nParameter Name: publicKeyDer";
+
+// The production data answer: tag 9F7F, length, then the fields; bytes 13..20 hold the serial.
+std::string CplcAnswer(std::size_t dataLength = 45) {
+  ByteArray answer = {0x9F, 0x7F, static_cast<std::uint8_t>(dataLength - 3)};
+  for (std::size_t i = answer.size(); i < dataLength; ++i) answer.push_back(static_cast<std::uint8_t>(i));
+  return HexOf(answer) + "9000";
+}
+
+TEST(ChipSerialTest, ProbesCardManagersInOrderAndStopsAtTheFirstThatAnswers) {
+  const struct {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> dialogue;
+    std::string outcome;  // the serial, or the failure
+  } cases[] = {
+      {"second manager answers",
+       {{"00A4040007A000000003000000", "6A82"}, {"00A4040008A00000000300000000", "9000"},
+        {"80CA9F7F", CplcAnswer()}, {kSelectApplication, "9000"}},
+       "0D0E0F1011121314"},
+      {"no manager: the last select's status",
+       {{"00A4040007A000000003000000", "6A82"}, {"00A4040008A00000000300000000", "6A82"},
+        {"00A4040007A000000151000000", "6A81"}, {"00A4040008A000000018434D0000", "6999"}},
+       "6999"},
+      {"refused GET DATA stops the probing", {{"00A4040007A000000003000000", "9000"}, {"80CA9F7F", "6A88"}}, "6A88"},
+      {"application not selectable again",
+       {{"00A4040007A000000003000000", "9000"}, {"80CA9F7F", CplcAnswer()}, {kSelectApplication, "6A82"}}, "6A82"},
+      {"production data too short",
+       {{"00A4040007A000000003000000", "9000"}, {"80CA9F7F", CplcAnswer(20)}, {kSelectApplication, "9000"}},
+       "Chip serial number cannot be read: the card's production data has 20 bytes, at least 21 are needed"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakePCSC pcsc;
+    auto card = OpenCard(pcsc);
+    for (const auto& [command, answer] : c.dialogue) pcsc.ExpectApdu(command, answer);
+    std::string serial;
+    const std::string failure = OutcomeOf([&] { serial = TAVQ::ToUtf8(card->ReadChipSerialNumber()); });
+    EXPECT_EQ(failure.empty() ? serial : failure, c.outcome);
+    EXPECT_TRUE(pcsc.ScriptDone());
+    EXPECT_EQ(pcsc.OpenCards() + pcsc.OpenTransactions(), 0u);
+  }
+}
+
+class OriginTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    chipKey_ = new TestPki();
+    issuer_ = new TestPki();
+    cloneKey_ = new TestPki();
+  }
+  static void TearDownTestSuite() {
+    delete chipKey_;
+    delete issuer_;
+    delete cloneKey_;
+  }
+
+  // A genuine card: SOD 0x0D05, signed by the issuer, hashes the key file of the chip's key.
+  static std::unique_ptr<SimulatedCard> Genuine(std::uint8_t keyType = 2) {
+    auto card = std::make_unique<SimulatedCard>(*chipKey_);
+    card->files[0x0D00] = HeaderBlock(1);
+    card->files[0x0D01] = DocumentBlock("0D0E0F1011121314");
+    card->files[0x0D07] = chipKey_->PublicKeyFile(keyType);
+    Resign(*card);
+    return card;
+  }
+  // SOD 0x0D05 over the key file as the card holds it now.
+  static void Resign(SimulatedCard& card) {
+    card.files[0x0D05] = KeySod(issuer_->SignAttached(KeySodContent(card.files[0x0D07])));
+  }
+
+  static inline TestPki* chipKey_ = nullptr;
+  static inline TestPki* issuer_ = nullptr;
+  static inline TestPki* cloneKey_ = nullptr;
+};
+
+// Commands of one active authentication, PERFORM SECURITY OPERATION by its header only.
+std::vector<std::string> Commands(const std::vector<std::string>& sent) {
+  std::vector<std::string> commands;
+  for (const std::string& hex : sent) commands.push_back(hex.rfind("002A9E00", 0) == 0 ? "002A9E00..." : hex);
+  return commands;
+}
+
+TEST_F(OriginTest, ChipSignsAFreshChallengeAndTheSodIsReadOnceAfterTheKeyFile) {
+  std::unique_ptr<SimulatedCard> owned = Genuine();
+  SimulatedCard& card = *owned;
+  ZKCard zk(std::move(owned), 1);
+  card.sent.clear();
+  issuedChallenges.clear();
+  zk.ActiveAuthentication();
+  zk.ActiveAuthentication();
+
+  const std::vector<std::string> keyRead = {kSelectApplication, "002241B60780010284020D08", "002A9E00...",
+                                            "00A40000020D0700", "00B0000080", "00B000800C"};
+  std::vector<std::string> expected = keyRead;
+  expected.insert(expected.end(), {kSelectApplication, "00A40000020D0500", "00B0000004"});
+  for (std::size_t at = 0; at < card.files[0x0D05].size(); at += 128) {
+    const std::size_t chunk = std::min<std::size_t>(128, card.files[0x0D05].size() - at);
+    expected.push_back(HexOf({0x00, 0xB0, static_cast<std::uint8_t>(at >> 8), static_cast<std::uint8_t>(at),
+                              static_cast<std::uint8_t>(chunk)}));
+  }
+  expected.insert(expected.end(), keyRead.begin(), keyRead.end());
+  EXPECT_EQ(Commands(card.sent), expected);
+  EXPECT_EQ(card.connects, 3);
+  EXPECT_EQ(card.disconnects, 3);
+  EXPECT_EQ(card.openTransactions, 0);
+
+  // The card signs the SHA-1 DigestInfo of a fresh 128-byte challenge each time.
+  ASSERT_EQ(issuedChallenges.size(), 2u);
+  ASSERT_EQ(card.signedData.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(issuedChallenges[i].size(), 128u);
+    EXPECT_EQ(card.signedData[i], Concat({Fakes::Hex("3021300906052B0E03021A05000414"), Sha1Of(issuedChallenges[i])}));
+  }
+  EXPECT_NE(issuedChallenges[0], issuedChallenges[1]);
+}
+
+TEST_F(OriginTest, OnlyTheChipOfTheDocumentWithTheIssuersKeyPasses) {
+  const auto flip = [](std::size_t fromEnd) {
+    return [fromEnd](SimulatedCard& card) { card.files[0x0D07].end()[-static_cast<long>(fromEnd)] ^= 0x01; };
+  };
+  const auto content = [](const ByteArray& bytes) {
+    return [bytes](SimulatedCard& card) { card.files[0x0D05] = KeySod(issuer_->SignAttached(bytes)); };
+  };
+  const auto document = [](const std::string& serial) {
+    return [serial](SimulatedCard& card) { card.files[0x0D01] = DocumentBlock(serial); };
+  };
+  const auto signedKeyFile = [](const std::function<void(ByteArray&)>& change) {
+    return [change](SimulatedCard& card) {
+      change(card.files[0x0D07]);
+      Resign(card);
+    };
+  };
+  const ByteArray keyHash = Sha256Of(chipKey_->PublicKeyFile());
+  ByteArray otherHashes;
+  for (int i = 0; i < 96; ++i) otherHashes.push_back(static_cast<std::uint8_t>(i * 7));
+  ByteArray oneByteShort = Concat({otherHashes, keyHash});
+  oneByteShort.pop_back();
+  const struct {
+    const char* what;
+    std::function<void(SimulatedCard&)> change;
+    std::string outcome;
+  } cases[] = {
+      {"genuine card", [](SimulatedCard&) {}, ""},
+      {"key type five", signedKeyFile([](ByteArray& file) { file = chipKey_->PublicKeyFile(5); }), ""},
+      {"serial in lower case", document("0d0e0f1011121314"), ""},
+      {"other serial", document("0d0e0f1011121315"),
+       "Chip serial number (0D0E0F1011121314) is not equal to chip serial number written in document block "
+       "(0D0E0F1011121315)."},
+      {"shorter serial", document("0D0E0F10111213"),
+       "Chip serial number (0D0E0F1011121314) is not equal to chip serial number written in document block "
+       "(0D0E0F10111213)."},
+      {"a clone's key file", [](SimulatedCard& card) { card.files[0x0D07] = cloneKey_->PublicKeyFile(); },
+       kKeyHashMismatch},
+      {"key file byte 0, not interpreted", flip(140), kKeyHashMismatch},
+      {"key file byte 3, not interpreted", flip(137), kKeyHashMismatch},
+      {"last exponent byte", flip(1), kKeyHashMismatch},
+      {"other hashes anything", content(Concat({otherHashes, keyHash})), ""},
+      {"content beyond four hashes", content(Concat({otherHashes, keyHash, ByteArray(32, 0xAB)})), ""},
+      {"key hash at position 2", content(Concat({ByteArray(64, 0), keyHash})), kKeyHashMismatch},
+      {"content one byte short", content(oneByteShort), kKeyHashMismatch},
+      {"SOD not declared present",
+       [](SimulatedCard& card) { card.files[0x0D00] = HeaderBlock(1, {0x0D00, 0x0D01, 0x0D07}); },
+       "Card block with ID 3333 is not declared as present in the card"},
+      {"SOD signature broken", [](SimulatedCard& card) { card.files[0x0D05].back() ^= 0x01; },
+       "PKCS7 structure has invalid signature"},
+      {"signature over other data",
+       [](SimulatedCard& card) { card.signInstead = Concat({Fakes::Hex("3021300906052B0E03021A05000414"), ByteArray(20)}); },
+       "Active authentication error"},
+      {"key of another type", signedKeyFile([](ByteArray& file) { file[1] = 3; }), kInvalidKey},
+      {"key file truncated", signedKeyFile([](ByteArray& file) { file.pop_back(); }), kInvalidKey},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::unique_ptr<SimulatedCard> owned = Genuine();
+    SimulatedCard& card = *owned;
+    c.change(card);
+    ZKCard zk(std::move(owned), 1);
+    EXPECT_EQ(OutcomeOf([&] { zk.CheckOrigin(); }), c.outcome);
+    EXPECT_EQ(card.openTransactions, 0);
+    EXPECT_EQ(card.connects, card.disconnects);
+  }
+}
+
+}  // namespace
