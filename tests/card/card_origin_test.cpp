@@ -8,7 +8,6 @@
 #include "test_pki.h"
 
 using namespace CardScript;
-using Fakes::FakePCSC;
 
 extern std::vector<ByteArray> issuedChallenges;
 
@@ -18,44 +17,37 @@ const char* const kSelectApplication = "00A404000DF38100000253455256535A4B0100";
 const char* const kKeyHashMismatch = "Hash of block with ID 0xD07 does not match the hash in corresponding SOD block";
 const char* const kInvalidKey = "Invalid public key\r\nParameter Name: publicKeyDer";
 
-// The production data answer: tag 9F7F, length, then the fields; bytes 13..20 hold the serial.
-std::string CplcAnswer(std::size_t dataLength = 45) {
-  ByteArray answer = {0x9F, 0x7F, static_cast<std::uint8_t>(dataLength - 3)};
-  for (std::size_t i = answer.size(); i < dataLength; ++i) answer.push_back(static_cast<std::uint8_t>(i));
-  return HexOf(answer) + "9000";
-}
-
 TEST(ChipSerialTest, ProbesCardManagersInOrderAndStopsAtTheFirstThatAnswers) {
+  const std::string manager1 = "00A4040007A000000003000000", manager2 = "00A4040008A00000000300000000";
+  const std::string manager3 = "00A4040007A000000151000000", manager4 = "00A4040008A000000018434D0000";
   const struct {
     const char* what;
-    std::vector<std::pair<std::string, std::string>> dialogue;
+    std::map<std::string, ByteArray> answers;  // besides the card's own
+    std::vector<std::string> sent;
     std::string outcome;  // the serial, or the failure
   } cases[] = {
-      {"second manager answers",
-       {{"00A4040007A000000003000000", "6A82"}, {"00A4040008A00000000300000000", "9000"},
-        {"80CA9F7F", CplcAnswer()}, {kSelectApplication, "9000"}},
-       "0D0E0F1011121314"},
+      {"second manager answers", {}, {manager1, manager2, "80CA9F7F", kSelectApplication}, "0D0E0F1011121314"},
       {"no manager: the last select's status",
-       {{"00A4040007A000000003000000", "6A82"}, {"00A4040008A00000000300000000", "6A82"},
-        {"00A4040007A000000151000000", "6A81"}, {"00A4040008A000000018434D0000", "6999"}},
-       "6999"},
-      {"refused GET DATA stops the probing", {{"00A4040007A000000003000000", "9000"}, {"80CA9F7F", "6A88"}}, "6A88"},
-      {"application not selectable again",
-       {{"00A4040007A000000003000000", "9000"}, {"80CA9F7F", CplcAnswer()}, {kSelectApplication, "6A82"}}, "6A82"},
-      {"production data too short",
-       {{"00A4040007A000000003000000", "9000"}, {"80CA9F7F", CplcAnswer(20)}, {kSelectApplication, "9000"}},
+       {{manager2, Fakes::Hex("6A82")}, {manager3, Fakes::Hex("6A81")}, {manager4, Fakes::Hex("6999")}},
+       {manager1, manager2, manager3, manager4}, "6999"},
+      {"refused GET DATA stops the probing", {{"80CA9F7F", Fakes::Hex("6A88")}}, {manager1, manager2, "80CA9F7F"}, "6A88"},
+      {"application not selectable again", {{kSelectApplication, Fakes::Hex("6A82")}},
+       {manager1, manager2, "80CA9F7F", kSelectApplication}, "6A82"},
+      {"production data too short", {{"80CA9F7F", Fakes::Hex("9F7F11 030405060708090A0B0C0D0E0F10111213 9000")}},
+       {manager1, manager2, "80CA9F7F", kSelectApplication},
        "Chip serial number cannot be read: the card's production data has 20 bytes, at least 21 are needed"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    FakePCSC pcsc;
-    auto card = OpenCard(pcsc);
-    for (const auto& [command, answer] : c.dialogue) pcsc.ExpectApdu(command, answer);
+    auto owned = CardWith({});
+    SimulatedCard& card = *owned;
+    auto zk = OpenCard(std::move(owned));
+    card.answerOnce = c.answers;
     std::string serial;
-    const std::string failure = OutcomeOf([&] { serial = TAVQ::ToUtf8(card->ReadChipSerialNumber()); });
+    const std::string failure = OutcomeOf([&] { serial = TAVQ::ToUtf8(zk->ReadChipSerialNumber()); });
     EXPECT_EQ(failure.empty() ? serial : failure, c.outcome);
-    EXPECT_TRUE(pcsc.ScriptDone());
-    EXPECT_EQ(pcsc.OpenCards() + pcsc.OpenTransactions(), 0u);
+    EXPECT_EQ(card.sent, c.sent);
+    EXPECT_EQ(card.openTransactions, 0);
   }
 }
 
@@ -74,10 +66,8 @@ class OriginTest : public testing::Test {
 
   // A genuine card: SOD 0x0D05, signed by the issuer, hashes the key file of the chip's key.
   static std::unique_ptr<SimulatedCard> Genuine(std::uint8_t keyType = 2) {
-    auto card = std::make_unique<SimulatedCard>(*chipKey_);
-    card->files[0x0D00] = HeaderBlock(1);
-    card->files[0x0D01] = DocumentBlock("0D0E0F1011121314");
-    card->files[0x0D07] = chipKey_->PublicKeyFile(keyType);
+    auto card = CardWith({{0x0D01, DocumentBlock("0D0E0F1011121314")}, {0x0D07, chipKey_->PublicKeyFile(keyType)}},
+                         kAllBlocks, chipKey_);
     Resign(*card);
     return card;
   }

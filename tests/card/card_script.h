@@ -1,10 +1,9 @@
-// Card images and scripted dialogues for the card object's unit tests: blocks built
-// byte by byte here, independent of the codec under test.
+// Card images for the card object's unit tests: blocks built byte by byte here,
+// independent of the codec under test.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,21 +38,8 @@ ByteArray DocumentBlock(const std::string& chipSerial);
 inline ByteArray KeySod(const ByteArray& signedData) { return Block(0x0D05, Element(0x0750, signedData)); }
 // The four hashes of SOD 0x0D05 with zeros for the three blocks and SHA-256 of keyFile.
 ByteArray KeySodContent(const ByteArray& keyFile);
-
-// SELECT of the application by its AID, answered 9000.
-void ExpectSelectApplication(Fakes::FakePCSC& pcsc, const char* aidHex = kAid1);
-// SELECT of the EF, answered with a size of efSize.
-void ExpectSelectFile(Fakes::FakePCSC& pcsc, std::uint16_t fileId, std::size_t efSize);
-// READ BINARY of the file's first length bytes in chunks of at most 128 bytes.
-void ExpectReadBinary(Fakes::FakePCSC& pcsc, const ByteArray& file, std::size_t length);
-// The whole read of one block: select application, select file, header, chunks.
-void ExpectBlockRead(Fakes::FakePCSC& pcsc, const ByteArray& block, const char* aidHex = kAid1);
-// The card of ID 1 in "Virtual Reader 0" opened over the header, the log cleared.
-std::unique_ptr<ZKCard> OpenCard(Fakes::FakePCSC& pcsc, const std::vector<std::uint16_t>& present = kAllBlocks);
-
-}  // namespace CardScript
-
-namespace CardScript {
+// SELECT of an EF, in hex.
+std::string SelectFile(std::uint16_t fileId);
 
 // What an action raises: a card's status word as four hex digits, another failure's
 // message; empty when it raises nothing.

@@ -17,15 +17,11 @@ std::string SelectByName(const std::string& aidHex) {
 }
 const std::string kSelectApplication = SelectByName(kAid1);
 
-std::string SelectFile(std::uint16_t fileId) {
-  return HexOf({0x00, 0xA4, 0x00, 0x00, 0x02, static_cast<std::uint8_t>(fileId >> 8), static_cast<std::uint8_t>(fileId), 0});
-}
-
 class CardSessionTest : public testing::Test {
  protected:
   // A card of application cardId, owned by the caller; card_ watches it.
   std::unique_ptr<SimulatedCard> NewCard(int cardId = 1) {
-    auto card = std::make_unique<SimulatedCard>(key_);
+    auto card = std::make_unique<SimulatedCard>(&key_);
     card->application = cardId == 1 ? kAid1 : kAid7;
     card->files[0x0D00] = HeaderBlock(cardId, {0x0D00, 0x0D01, 0x0D02, 0x0D03, 0x0D05, 0x0D07});
     card->files[0x0D01] = DocumentBlock("0D0E0F1011121314");
@@ -102,7 +98,7 @@ TEST_F(CardSessionTest, SelectionIsForgottenOnAnythingThatMayChangeIt) {
       {"nothing", [](ZKCard&, std::shared_ptr<CardSession>&, SimulatedCard&) {}, 1, 1},
       {"a refused command",
        [&](ZKCard& card, std::shared_ptr<CardSession>&, SimulatedCard& sim) {
-         sim.refuseOnce = SelectFile(0x0D03);
+         sim.answerOnce[SelectFile(0x0D03)] = Fakes::Hex("6A82");
          failing(card);
        },
        2, 1},
@@ -115,13 +111,13 @@ TEST_F(CardSessionTest, SelectionIsForgottenOnAnythingThatMayChangeIt) {
       {"the application refused after the card manager",
        [](ZKCard& card, std::shared_ptr<CardSession>&, SimulatedCard& sim) {
          card.ReadChipSerialNumber();  // selects the application again: recorded
-         sim.refuseOnce = kSelectApplication;
+         sim.answerOnce[kSelectApplication] = Fakes::Hex("6A82");
          EXPECT_EQ(OutcomeOf([&] { card.ReadChipSerialNumber(); }), "6A82");
        },
        4, 1},
       {"a removed card",
        [&](ZKCard& card, std::shared_ptr<CardSession>&, SimulatedCard& sim) {
-         sim.removedOnce = SelectFile(0x0D03);
+         sim.failOnce["Transmit"] = TAVQ::PCSC::kRemovedCard;
          EXPECT_THROW(card.ReadBlockBytes(0x0D03), TAVQ::PCSC::PCSCWin32Exception);
        },
        2, 2},
@@ -188,10 +184,9 @@ TEST_F(CardSessionTest, SecondApplicationOfAnyCardContinuesOnTheSameConnection) 
 
 TEST_F(CardSessionTest, SessionThatCannotConnectLeavesNothingOpenAndTriesAgainNextTime) {
   std::shared_ptr<CardSession> session = NewSession();
-  card_->noCard = true;
+  card_->failOnce["Connect"] = TAVQ::PCSC::kNoSmartcard;
   EXPECT_THROW(ZKCard card(session, 1), TAVQ::PCSC::PCSCWin32Exception);
   EXPECT_FALSE(session->IsOpen());
-  card_->noCard = false;
   ZKCard card(session, 1);
   EXPECT_TRUE(session->IsOpen());
   EXPECT_EQ(card_->connects, 1);

@@ -1,27 +1,47 @@
 #include "simulated_card.h"
 
 #include "support/exception.h"
-#include "transport/pcsc_constants.h"
 
 using SmartCardIO::ResponseAPDU;
 using TAVQ::ByteArray;
 
+void SimulatedCard::FailIfAsked(const std::string& call) {
+  const auto it = failOnce.find(call);
+  if (it == failOnce.end()) return;
+  const std::int32_t code = it->second;
+  failOnce.erase(it);
+  throw TAVQ::PCSC::PCSCWin32Exception(call.c_str(), code);
+}
+
 void SimulatedCard::Connect() {
-  if (noCard) throw TAVQ::PCSC::PCSCWin32Exception("SCardConnect", TAVQ::PCSC::kNoSmartcard);
+  FailIfAsked("Connect");
   ++connects;
+}
+
+void SimulatedCard::Disconnect(std::uint8_t) {
+  ++disconnects;
+  FailIfAsked("Disconnect");
+}
+
+void SimulatedCard::BeginTransaction() {
+  FailIfAsked("BeginTransaction");
+  ++openTransactions;
+}
+
+void SimulatedCard::EndTransaction() {
+  --openTransactions;
+  FailIfAsked("EndTransaction");
 }
 
 ResponseAPDU SimulatedCard::Transmit(const SmartCardIO::CommandAPDU& command) {
   const ByteArray& data = command.data();
   const std::string hex = CardScript::HexOf(command.Encode());
   sent.push_back(hex);
-  if (removedOnce == hex) {
-    removedOnce.reset();
-    throw TAVQ::PCSC::PCSCWin32Exception("SCardTransmit", TAVQ::PCSC::kRemovedCard);
-  }
-  if (refuseOnce == hex) {
-    refuseOnce.reset();
-    return ResponseAPDU({}, 0x6A, 0x82);
+  FailIfAsked("Transmit");
+  if (const auto it = answerOnce.find(hex); it != answerOnce.end()) {
+    const ByteArray answer = it->second;
+    answerOnce.erase(it);
+    return ResponseAPDU(answer);
   }
   switch (command.ins()) {
     case 0xA4: {
@@ -55,8 +75,23 @@ ResponseAPDU SimulatedCard::Transmit(const SmartCardIO::CommandAPDU& command) {
     case 0x2A:  // PERFORM SECURITY OPERATION: compute digital signature
       if (command.p1() != 0x9E || command.p2() != 0x00) return ResponseAPDU({}, 0x6A, 0x86);
       signedData.push_back(data);
-      return ResponseAPDU(key_.SignRaw(signInstead.empty() ? data : signInstead), 0x90, 0x00);
+      return ResponseAPDU(key_->SignRaw(signInstead.empty() ? data : signInstead), 0x90, 0x00);
     default:
       return ResponseAPDU({}, 0x6D, 0x00);
   }
+}
+
+std::unique_ptr<SimulatedCard> CardWith(std::map<std::uint16_t, ByteArray> files,
+                                        const std::vector<std::uint16_t>& present, const TestPki* key) {
+  auto card = std::make_unique<SimulatedCard>(key);
+  card->files = std::move(files);
+  card->files[0x0D00] = CardScript::HeaderBlock(1, present);
+  return card;
+}
+
+std::unique_ptr<ZKCard> OpenCard(std::unique_ptr<SimulatedCard> card) {
+  SimulatedCard& watched = *card;
+  auto zk = std::make_unique<ZKCard>(std::move(card), 1);
+  watched.sent.clear();
+  return zk;
 }

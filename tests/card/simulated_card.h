@@ -1,12 +1,11 @@
 // A card that answers commands at the channel: files by ID, one card application, a
 // card manager with production data, and an RSA key that signs whatever PERFORM
-// SECURITY OPERATION hands it. For the exchanges that a fixed script cannot hold (a
-// fresh random challenge every run).
+// SECURITY OPERATION hands it; with failures of the reader injected on request.
 #pragma once
 
 #include <algorithm>
 #include <map>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,16 +15,15 @@
 
 class SimulatedCard : public SmartCardIO::CardChannel {
  public:
-  explicit SimulatedCard(const TestPki& key) : key_(key) {}
+  explicit SimulatedCard(const TestPki* key = nullptr) : key_(key) {}
 
   std::string application = CardScript::kAid1;
   std::map<std::uint16_t, TAVQ::ByteArray> files;
-  std::vector<std::string> sent;            // every command received, hex, in order
-  std::vector<TAVQ::ByteArray> signedData;  // data received for signing, in order
-  TAVQ::ByteArray signInstead;              // when set, signed instead of what was received
-  std::optional<std::string> refuseOnce;    // this command is answered 6A82, once
-  std::optional<std::string> removedOnce;   // this command raises "card removed", once
-  bool noCard = false;                      // Connect raises
+  std::vector<std::string> sent;                       // every command received, hex, in order
+  std::vector<TAVQ::ByteArray> signedData;             // data received for signing, in order
+  TAVQ::ByteArray signInstead;                         // when set, signed instead of what was received
+  std::map<std::string, TAVQ::ByteArray> answerOnce;   // command hex -> answer, given once
+  std::map<std::string, std::int32_t> failOnce;        // "Connect", "Transmit"... -> PC/SC code, once
   int connects = 0;
   int disconnects = 0;
   int openTransactions = 0;
@@ -35,13 +33,22 @@ class SimulatedCard : public SmartCardIO::CardChannel {
   SmartCardIO::ResponseAPDU Transmit(const SmartCardIO::CommandAPDU& command) override;
   TAVQ::ByteArray Control(std::uint32_t, const TAVQ::ByteArray&) override { return {}; }
   void Connect() override;
-  void Disconnect(std::uint8_t) override { ++disconnects; }
-  void BeginTransaction() override { ++openTransactions; }
-  void EndTransaction() override { --openTransactions; }
+  void Disconnect(std::uint8_t) override;
+  void BeginTransaction() override;
+  void EndTransaction() override;
   TAVQ::ByteArray TransmitRaw(const TAVQ::ByteArray&, bool) override { return {0x6D, 0x00}; }
   std::uint32_t GetProtocol() const override { return 2; }
 
  private:
-  const TestPki& key_;
+  void FailIfAsked(const std::string& call);
+
+  const TestPki* key_;
   std::uint16_t selected_ = 0;
 };
+
+// A card of application 1 with these files and the header block listing present.
+std::unique_ptr<SimulatedCard> CardWith(std::map<std::uint16_t, TAVQ::ByteArray> files,
+                                        const std::vector<std::uint16_t>& present = CardScript::kAllBlocks,
+                                        const TestPki* key = nullptr);
+// The card object of ID 1 opened over card, the card's log cleared.
+std::unique_ptr<ZKCard> OpenCard(std::unique_ptr<SimulatedCard> card);
