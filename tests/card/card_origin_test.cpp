@@ -51,35 +51,16 @@ TEST(ChipSerialTest, ProbesCardManagersInOrderAndStopsAtTheFirstThatAnswers) {
   }
 }
 
-class OriginTest : public testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    chipKey_ = new TestPki();
-    issuer_ = new TestPki();
-    cloneKey_ = new TestPki();
-  }
-  static void TearDownTestSuite() {
-    delete chipKey_;
-    delete issuer_;
-    delete cloneKey_;
-  }
+const TestPki kChip, kIssuer, kClone;  // the chip's key, the issuer's, a clone's own
 
-  // A genuine card: SOD 0x0D05, signed by the issuer, hashes the key file of the chip's key.
-  static std::unique_ptr<SimulatedCard> Genuine(std::uint8_t keyType = 2) {
-    auto card = CardWith({{0x0D01, DocumentBlock("0D0E0F1011121314")}, {0x0D07, chipKey_->PublicKeyFile(keyType)}},
-                         kAllBlocks, chipKey_);
-    Resign(*card);
-    return card;
-  }
-  // SOD 0x0D05 over the key file as the card holds it now.
-  static void Resign(SimulatedCard& card) {
-    card.files[0x0D05] = KeySod(issuer_->SignAttached(KeySodContent(card.files[0x0D07])));
-  }
+// SOD 0x0D05, signed by the issuer, over the key file as the card holds it now.
+void Resign(SimulatedCard& card) { card.files[0x0D05] = KeySod(kIssuer.SignAttached(KeySodContent(card.files[0x0D07]))); }
 
-  static inline TestPki* chipKey_ = nullptr;
-  static inline TestPki* issuer_ = nullptr;
-  static inline TestPki* cloneKey_ = nullptr;
-};
+std::unique_ptr<SimulatedCard> Genuine() {
+  auto card = CardWith({{0x0D01, DocumentBlock("0D0E0F1011121314")}, {0x0D07, kChip.PublicKeyFile()}}, kAllBlocks, &kChip);
+  Resign(*card);
+  return card;
+}
 
 // Commands of one active authentication, PERFORM SECURITY OPERATION by its header only.
 std::vector<std::string> Commands(const std::vector<std::string>& sent) {
@@ -88,7 +69,7 @@ std::vector<std::string> Commands(const std::vector<std::string>& sent) {
   return commands;
 }
 
-TEST_F(OriginTest, ChipSignsAFreshChallengeAndTheSodIsReadOnceAfterTheKeyFile) {
+TEST(OriginTest, ChipSignsAFreshChallengeAndTheSodIsReadOnceAfterTheKeyFile) {
   std::unique_ptr<SimulatedCard> owned = Genuine();
   SimulatedCard& card = *owned;
   ZKCard zk(std::move(owned), 1);
@@ -120,12 +101,12 @@ TEST_F(OriginTest, ChipSignsAFreshChallengeAndTheSodIsReadOnceAfterTheKeyFile) {
   EXPECT_NE(issuedChallenges[0], issuedChallenges[1]);
 }
 
-TEST_F(OriginTest, OnlyTheChipOfTheDocumentWithTheIssuersKeyPasses) {
-  const auto flip = [](std::size_t fromEnd) {
-    return [fromEnd](SimulatedCard& card) { card.files[0x0D07].end()[-static_cast<long>(fromEnd)] ^= 0x01; };
+TEST(OriginTest, OnlyTheChipOfTheDocumentWithTheIssuersKeyPasses) {
+  const auto flip = [](long at) {  // from the end when negative
+    return [at](SimulatedCard& card) { card.files[0x0D07][at < 0 ? card.files[0x0D07].size() + at : at] ^= 0x01; };
   };
   const auto content = [](const ByteArray& bytes) {
-    return [bytes](SimulatedCard& card) { card.files[0x0D05] = KeySod(issuer_->SignAttached(bytes)); };
+    return [bytes](SimulatedCard& card) { card.files[0x0D05] = KeySod(kIssuer.SignAttached(bytes)); };
   };
   const auto document = [](const std::string& serial) {
     return [serial](SimulatedCard& card) { card.files[0x0D01] = DocumentBlock(serial); };
@@ -136,7 +117,7 @@ TEST_F(OriginTest, OnlyTheChipOfTheDocumentWithTheIssuersKeyPasses) {
       Resign(card);
     };
   };
-  const ByteArray keyHash = Sha256Of(chipKey_->PublicKeyFile());
+  const ByteArray keyHash = Sha256Of(kChip.PublicKeyFile());
   ByteArray otherHashes;
   for (int i = 0; i < 96; ++i) otherHashes.push_back(static_cast<std::uint8_t>(i * 7));
   ByteArray oneByteShort = Concat({otherHashes, keyHash});
@@ -147,7 +128,7 @@ TEST_F(OriginTest, OnlyTheChipOfTheDocumentWithTheIssuersKeyPasses) {
     std::string outcome;
   } cases[] = {
       {"genuine card", [](SimulatedCard&) {}, ""},
-      {"key type five", signedKeyFile([](ByteArray& file) { file = chipKey_->PublicKeyFile(5); }), ""},
+      {"key type five", signedKeyFile([](ByteArray& file) { file = kChip.PublicKeyFile(5); }), ""},
       {"serial in lower case", document("0d0e0f1011121314"), ""},
       {"other serial", document("0d0e0f1011121315"),
        "Chip serial number (0D0E0F1011121314) is not equal to chip serial number written in document block "
@@ -155,11 +136,11 @@ TEST_F(OriginTest, OnlyTheChipOfTheDocumentWithTheIssuersKeyPasses) {
       {"shorter serial", document("0D0E0F10111213"),
        "Chip serial number (0D0E0F1011121314) is not equal to chip serial number written in document block "
        "(0D0E0F10111213)."},
-      {"a clone's key file", [](SimulatedCard& card) { card.files[0x0D07] = cloneKey_->PublicKeyFile(); },
+      {"a clone's key file", [](SimulatedCard& card) { card.files[0x0D07] = kClone.PublicKeyFile(); },
        kKeyHashMismatch},
-      {"key file byte 0, not interpreted", flip(140), kKeyHashMismatch},
-      {"key file byte 3, not interpreted", flip(137), kKeyHashMismatch},
-      {"last exponent byte", flip(1), kKeyHashMismatch},
+      {"key file byte 0, not interpreted", flip(0), kKeyHashMismatch},
+      {"key file byte 3, not interpreted", flip(3), kKeyHashMismatch},
+      {"last exponent byte", flip(-1), kKeyHashMismatch},
       {"other hashes anything", content(Concat({otherHashes, keyHash})), ""},
       {"content beyond four hashes", content(Concat({otherHashes, keyHash, ByteArray(32, 0xAB)})), ""},
       {"key hash at position 2", content(Concat({ByteArray(64, 0), keyHash})), kKeyHashMismatch},
