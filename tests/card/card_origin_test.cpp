@@ -39,15 +39,13 @@ TEST(ChipSerialTest, ProbesCardManagersInOrderAndStopsAtTheFirstThatAnswers) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    auto owned = CardWith({});
-    SimulatedCard& card = *owned;
-    auto zk = OpenCard(std::move(owned));
-    card.answerOnce = c.answers;
+    const OpenedCard sim = OpenCard(CardWith({}));
+    sim.card.answerOnce = c.answers;
     std::string serial;
-    const std::string failure = OutcomeOf([&] { serial = TAVQ::ToUtf8(zk->ReadChipSerialNumber()); });
+    const std::string failure = OutcomeOf([&] { serial = TAVQ::ToUtf8(sim.zk->ReadChipSerialNumber()); });
     EXPECT_EQ(failure.empty() ? serial : failure, c.outcome);
-    EXPECT_EQ(card.sent, c.sent);
-    EXPECT_EQ(card.openTransactions, 0);
+    EXPECT_EQ(sim.card.sent, c.sent);
+    EXPECT_EQ(sim.card.openTransactions, 0);
   }
 }
 
@@ -70,13 +68,11 @@ std::vector<std::string> Commands(const std::vector<std::string>& sent) {
 }
 
 TEST(OriginTest, ChipSignsAFreshChallengeAndTheSodIsReadOnceAfterTheKeyFile) {
-  std::unique_ptr<SimulatedCard> owned = Genuine();
-  SimulatedCard& card = *owned;
-  ZKCard zk(std::move(owned), 1);
-  card.sent.clear();
+  const OpenedCard sim = OpenCard(Genuine());
+  SimulatedCard& card = sim.card;
   issuedChallenges.clear();
-  zk.ActiveAuthentication();
-  zk.ActiveAuthentication();
+  sim.zk->ActiveAuthentication();
+  sim.zk->ActiveAuthentication();
 
   // The first run reads SOD 0x0D05 after the key file, in the same connection; the
   // second takes it from the cache.

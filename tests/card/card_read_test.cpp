@@ -43,21 +43,19 @@ TEST(ZKCardTest, CardIdDecidesTheApplicationAndMustMatchTheDocument) {
 TEST(ZKCardTest, BlocksAreReadFromTheCardOnceAndOnlyWhenDeclaredPresent) {
   const ByteArray perso = FillerBlock(0x0D03, 40);
   const ByteArray admin = FillerBlock(0x0D04, 30);
-  auto owned = CardWith({{0x0D03, perso}, {0x0D04, admin}, {0x0D02, admin}}, {0x0D00, 0x0D03, 0x0D04});
-  SimulatedCard& card = *owned;
-  auto zk = OpenCard(std::move(owned));
+  const OpenedCard sim = OpenCard(CardWith({{0x0D03, perso}, {0x0D04, admin}, {0x0D02, admin}}, {0x0D00, 0x0D03, 0x0D04}));
   for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(zk->ReadBlockBytes(ZKBlock::kVariablePerso), perso);
-    EXPECT_EQ(zk->ReadBlockBytes(ZKBlock::kVariableAdmin), admin);
-    EXPECT_EQ(zk->ReadElementaryFile(ZKBlock::kVariableAdmin), admin);  // uncached
+    EXPECT_EQ(sim.zk->ReadBlockBytes(ZKBlock::kVariablePerso), perso);
+    EXPECT_EQ(sim.zk->ReadBlockBytes(ZKBlock::kVariableAdmin), admin);
+    EXPECT_EQ(sim.zk->ReadElementaryFile(ZKBlock::kVariableAdmin), admin);  // uncached
   }
-  EXPECT_EQ(card.Count(SelectFile(0x0D03)), 1);
-  EXPECT_EQ(card.Count(SelectFile(0x0D04)), 3);
+  EXPECT_EQ(sim.card.Count(SelectFile(0x0D03)), 1);
+  EXPECT_EQ(sim.card.Count(SelectFile(0x0D04)), 3);
 
-  card.sent.clear();
-  EXPECT_EQ(OutcomeOf([&] { zk->ReadBlockBytes(0x0D02); }),
+  sim.card.sent.clear();
+  EXPECT_EQ(OutcomeOf([&] { sim.zk->ReadBlockBytes(0x0D02); }),
             "Card block with ID 3330 is not declared as present in the card");
-  EXPECT_TRUE(card.sent.empty());
+  EXPECT_TRUE(sim.card.sent.empty());
 }
 
 TEST(ZKCardTest, FramingOfTheElementaryFileIsCheckedAndFailuresAreNotCached) {
@@ -80,13 +78,11 @@ TEST(ZKCardTest, FramingOfTheElementaryFileIsCheckedAndFailuresAreNotCached) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    auto owned = CardWith({{0x0D01, c.file}});
-    SimulatedCard& card = *owned;
-    auto zk = OpenCard(std::move(owned));
-    EXPECT_EQ(OutcomeOf([&] { EXPECT_EQ(zk->ReadBlockBytes(0x0D01), c.file); }), c.outcome);
-    EXPECT_EQ(card.openTransactions, 0);
-    card.files[0x0D01] = good;
-    EXPECT_EQ(zk->ReadBlockBytes(0x0D01), c.outcome.empty() ? c.file : good);
+    const OpenedCard sim = OpenCard(CardWith({{0x0D01, c.file}}));
+    EXPECT_EQ(OutcomeOf([&] { EXPECT_EQ(sim.zk->ReadBlockBytes(0x0D01), c.file); }), c.outcome);
+    EXPECT_EQ(sim.card.openTransactions, 0);
+    sim.card.files[0x0D01] = good;
+    EXPECT_EQ(sim.zk->ReadBlockBytes(0x0D01), c.outcome.empty() ? c.file : good);
   }
 }
 
@@ -105,15 +101,13 @@ TEST(ZKCardTest, ReaderFailuresReleaseItAndLeaveTheCardUsable) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    auto owned = CardWith({{0x0D01, FillerBlock(0x0D01, 20)}});
-    SimulatedCard& card = *owned;
-    auto zk = OpenCard(std::move(owned));
-    card.connects = card.disconnects = 0;
-    card.failOnce = c.failures;
-    EXPECT_EQ(Fakes::CodeOf([&] { zk->ReadBlockBytes(0x0D01); }), c.raised);
-    EXPECT_EQ(card.disconnects, c.disconnects);
-    EXPECT_EQ(card.openTransactions, 0);
-    EXPECT_EQ(zk->ReadBlockBytes(0x0D01), FillerBlock(0x0D01, 20));
+    const OpenedCard sim = OpenCard(CardWith({{0x0D01, FillerBlock(0x0D01, 20)}}));
+    sim.card.connects = sim.card.disconnects = 0;
+    sim.card.failOnce = c.failures;
+    EXPECT_EQ(Fakes::CodeOf([&] { sim.zk->ReadBlockBytes(0x0D01); }), c.raised);
+    EXPECT_EQ(sim.card.disconnects, c.disconnects);
+    EXPECT_EQ(sim.card.openTransactions, 0);
+    EXPECT_EQ(sim.zk->ReadBlockBytes(0x0D01), FillerBlock(0x0D01, 20));
   }
 }
 
@@ -169,28 +163,26 @@ TEST_F(VerifyBlockTest, BlockHashMustStandAtItsPositionInItsOwnSod) {
     auto card = CardWith(blocks_);
     card->files[static_cast<std::uint16_t>(c.sod[0] | c.sod[1] << 8)] = c.sod;
     if (!c.served.empty()) card->files[c.blockId] = c.served;
-    auto zk = OpenCard(std::move(card));
+    const OpenedCard sim = OpenCard(std::move(card));
     Certificate signer;
-    EXPECT_EQ(OutcomeOf([&] { signer = zk->VerifyBlock(c.blockId); }), c.outcome);
+    EXPECT_EQ(OutcomeOf([&] { signer = sim.zk->VerifyBlock(c.blockId); }), c.outcome);
     EXPECT_EQ(signer.IsEmpty() ? ByteArray() : signer.GetEncoded(), c.outcome.empty() ? pki_->CertificateDer() : ByteArray());
   }
 }
 
 TEST_F(VerifyBlockTest, SodAndBlocksAreReadOnceAndOnlyWhenPresent) {
-  auto owned = CardWith(blocks_);
-  SimulatedCard& card = *owned;
-  card.files[0x0D05] = Sod(0x0D05, 0x0750, HashesOf({0x0D00, 0x0D01, 0x0D02, 0x0D07}));
-  auto zk = OpenCard(std::move(owned));
-  for (std::uint16_t id : {0x0D01, 0x0D02, 0x0D01}) EXPECT_FALSE(zk->VerifyBlock(id).IsEmpty());
-  EXPECT_EQ(card.Count(SelectFile(0x0D05)), 1);
-  EXPECT_EQ(card.Count(SelectFile(0x0D01)), 1);
+  const OpenedCard sim = OpenCard(CardWith(blocks_));
+  sim.card.files[0x0D05] = Sod(0x0D05, 0x0750, HashesOf({0x0D00, 0x0D01, 0x0D02, 0x0D07}));
+  for (std::uint16_t id : {0x0D01, 0x0D02, 0x0D01}) EXPECT_FALSE(sim.zk->VerifyBlock(id).IsEmpty());
+  EXPECT_EQ(sim.card.Count(SelectFile(0x0D05)), 1);
+  EXPECT_EQ(sim.card.Count(SelectFile(0x0D01)), 1);
   // A block without SOD: an empty certificate, and no card at all.
-  card.sent.clear();
-  EXPECT_EQ(OutcomeOf([&] { zk->VerifyBlock(0x0D08).GetEncoded(); }), "Certificate is not initialized.");
-  EXPECT_TRUE(card.sent.empty());
+  sim.card.sent.clear();
+  EXPECT_EQ(OutcomeOf([&] { sim.zk->VerifyBlock(0x0D08).GetEncoded(); }), "Certificate is not initialized.");
+  EXPECT_TRUE(sim.card.sent.empty());
 
-  auto withoutSod = OpenCard(CardWith(blocks_, {0x0D00, 0x0D01, 0x0D02}));
-  EXPECT_EQ(OutcomeOf([&] { withoutSod->VerifyBlock(0x0D01); }),
+  const OpenedCard withoutSod = OpenCard(CardWith(blocks_, {0x0D00, 0x0D01, 0x0D02}));
+  EXPECT_EQ(OutcomeOf([&] { withoutSod.zk->VerifyBlock(0x0D01); }),
             "Card block with ID 3333 is not declared as present in the card");
 }
 

@@ -89,9 +89,9 @@ std::unique_ptr<SimulatedCard> CardWith(std::map<std::uint16_t, ByteArray> files
   return card;
 }
 
-std::unique_ptr<ZKCard> OpenCard(std::unique_ptr<SimulatedCard> card) {
+OpenedCard OpenCard(std::unique_ptr<SimulatedCard> card) {
   SimulatedCard& watched = *card;
   auto zk = std::make_unique<ZKCard>(std::move(card), 1);
   watched.sent.clear();
-  return zk;
+  return {watched, std::move(zk)};
 }

@@ -50,5 +50,9 @@ class SimulatedCard : public SmartCardIO::CardChannel {
 std::unique_ptr<SimulatedCard> CardWith(std::map<std::uint16_t, TAVQ::ByteArray> files,
                                         const std::vector<std::uint16_t>& present = CardScript::kAllBlocks,
                                         const TestPki* key = nullptr);
-// The card object of ID 1 opened over card, the card's log cleared.
-std::unique_ptr<ZKCard> OpenCard(std::unique_ptr<SimulatedCard> card);
+// The card object of ID 1 opened over the card, the card's log cleared.
+struct OpenedCard {
+  SimulatedCard& card;
+  std::unique_ptr<ZKCard> zk;
+};
+OpenedCard OpenCard(std::unique_ptr<SimulatedCard> card);
