@@ -143,12 +143,8 @@ TEST(TrustAnchorsTest, SignerIsTrustedOnlyWithAValidChainToAnAnchor) {
   }
 
   // What is no certificate is not trusted; anchors that hold none are refused.
-  const TrustAnchors anchors = TrustAnchors::FromPem(pem({&ca}));
-  ByteArray truncated = ca.CertificateDer();
-  truncated.pop_back();
-  for (const ByteArray& bytes : {ByteArray{}, Fakes::Hex("3003020101"), truncated}) {
-    EXPECT_EQ(OutcomeOf([&] { anchors.Check(bytes); }).substr(0, untrusted.size()), untrusted);
-  }
+  const ByteArray notACertificate = Fakes::Hex("3003020101");
+  EXPECT_EQ(OutcomeOf([&] { TrustAnchors::FromPem(pem({&ca})).Check(notACertificate); }).substr(0, untrusted.size()), untrusted);
   EXPECT_EQ(OutcomeOf([&] { TrustAnchors::FromPem(Fakes::Hex("41")); }), "The trust anchors hold no certificate");
   ByteArray broken = pem({&ca});
   broken[60] = '*';  // inside the Base64 of the certificate

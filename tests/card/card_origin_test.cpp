@@ -4,8 +4,6 @@
 #include <algorithm>
 
 #include "card_script.h"
-#include "simulated_card.h"
-#include "test_pki.h"
 
 using namespace CardScript;
 

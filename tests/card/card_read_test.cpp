@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "card_script.h"
-#include "simulated_card.h"
-#include "test_pki.h"
 
 using namespace CardScript;
 
@@ -16,7 +14,6 @@ TEST(ZKCardTest, CardIdDecidesTheApplicationAndMustMatchTheDocument) {
     int documentId;
     std::string outcome;
   } cases[] = {
-      {1, kAid1, 1, ""},
       {7, kAid7, 7, ""},
       {1, kAid1, 7, "Read document has ID 7, but ID 1 was requested."},
       {0, "A000000063504B43532D3135", 1, "Read document has ID 1, but ID 0 was requested."},
@@ -111,30 +108,25 @@ TEST(ZKCardTest, ReaderFailuresReleaseItAndLeaveTheCardUsable) {
   }
 }
 
-class VerifyBlockTest : public testing::Test {
- protected:
-  static void SetUpTestSuite() { pki_ = new TestPki(); }
-  static void TearDownTestSuite() { delete pki_; }
+const TestPki kSigner;
+const std::map<std::uint16_t, ByteArray> kBlocks = {
+    {0x0D00, HeaderBlock(1)},          {0x0D01, FillerBlock(0x0D01, 150)}, {0x0D02, FillerBlock(0x0D02, 90)},
+    {0x0D03, FillerBlock(0x0D03, 60)}, {0x0D04, FillerBlock(0x0D04, 70)},  {0x0D07, FillerBlock(0x0D07, 20)}};
 
-  // The hashes of the given blocks, in order.
-  static ByteArray HashesOf(std::initializer_list<std::uint16_t> ids) {
-    ByteArray content;
-    for (std::uint16_t id : ids) content = Concat({content, Sha256Of(blocks_.at(id))});
-    return content;
-  }
-  static ByteArray Sod(std::uint16_t sodId, std::uint16_t tag, const ByteArray& content) {
-    return Block(sodId, Element(tag, pki_->SignAttached(content)));
-  }
+// The hashes of the given blocks, in order.
+ByteArray HashesOf(std::initializer_list<std::uint16_t> ids) {
+  ByteArray content;
+  for (std::uint16_t id : ids) content = Concat({content, Sha256Of(kBlocks.at(id))});
+  return content;
+}
 
-  static inline TestPki* pki_ = nullptr;
-  static inline const std::map<std::uint16_t, ByteArray> blocks_ = {
-      {0x0D00, HeaderBlock(1)},          {0x0D01, FillerBlock(0x0D01, 150)}, {0x0D02, FillerBlock(0x0D02, 90)},
-      {0x0D03, FillerBlock(0x0D03, 60)}, {0x0D04, FillerBlock(0x0D04, 70)},  {0x0D07, FillerBlock(0x0D07, 20)}};
-};
+ByteArray Sod(std::uint16_t sodId, std::uint16_t tag, const ByteArray& content) {
+  return Block(sodId, Element(tag, kSigner.SignAttached(content)));
+}
 
-TEST_F(VerifyBlockTest, BlockHashMustStandAtItsPositionInItsOwnSod) {
+TEST(VerifyBlockTest, BlockHashMustStandAtItsPositionInItsOwnSod) {
   const ByteArray firstSod = Sod(0x0D05, 0x0750, HashesOf({0x0D00, 0x0D01, 0x0D02, 0x0D07}));
-  ByteArray changed = blocks_.at(0x0D02);
+  ByteArray changed = kBlocks.at(0x0D02);
   changed[4] ^= 0x01;  // the first byte after the header
   ByteArray tooShort = HashesOf({0x0D00, 0x0D01, 0x0D02});
   tooShort.pop_back();
@@ -160,18 +152,18 @@ TEST_F(VerifyBlockTest, BlockHashMustStandAtItsPositionInItsOwnSod) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    auto card = CardWith(blocks_);
+    auto card = CardWith(kBlocks);
     card->files[static_cast<std::uint16_t>(c.sod[0] | c.sod[1] << 8)] = c.sod;
     if (!c.served.empty()) card->files[c.blockId] = c.served;
     const OpenedCard sim = OpenCard(std::move(card));
     Certificate signer;
     EXPECT_EQ(OutcomeOf([&] { signer = sim.zk->VerifyBlock(c.blockId); }), c.outcome);
-    EXPECT_EQ(signer.IsEmpty() ? ByteArray() : signer.GetEncoded(), c.outcome.empty() ? pki_->CertificateDer() : ByteArray());
+    EXPECT_EQ(signer.IsEmpty() ? ByteArray() : signer.GetEncoded(), c.outcome.empty() ? kSigner.CertificateDer() : ByteArray());
   }
 }
 
-TEST_F(VerifyBlockTest, SodAndBlocksAreReadOnceAndOnlyWhenPresent) {
-  const OpenedCard sim = OpenCard(CardWith(blocks_));
+TEST(VerifyBlockTest, SodAndBlocksAreReadOnceAndOnlyWhenPresent) {
+  const OpenedCard sim = OpenCard(CardWith(kBlocks));
   sim.card.files[0x0D05] = Sod(0x0D05, 0x0750, HashesOf({0x0D00, 0x0D01, 0x0D02, 0x0D07}));
   for (std::uint16_t id : {0x0D01, 0x0D02, 0x0D01}) EXPECT_FALSE(sim.zk->VerifyBlock(id).IsEmpty());
   EXPECT_EQ(sim.card.Count(SelectFile(0x0D05)), 1);
@@ -181,7 +173,7 @@ TEST_F(VerifyBlockTest, SodAndBlocksAreReadOnceAndOnlyWhenPresent) {
   EXPECT_EQ(OutcomeOf([&] { sim.zk->VerifyBlock(0x0D08).GetEncoded(); }), "Certificate is not initialized.");
   EXPECT_TRUE(sim.card.sent.empty());
 
-  const OpenedCard withoutSod = OpenCard(CardWith(blocks_, {0x0D00, 0x0D01, 0x0D02}));
+  const OpenedCard withoutSod = OpenCard(CardWith(kBlocks, {0x0D00, 0x0D01, 0x0D02}));
   EXPECT_EQ(OutcomeOf([&] { withoutSod.zk->VerifyBlock(0x0D01); }),
             "Card block with ID 3333 is not declared as present in the card");
 }

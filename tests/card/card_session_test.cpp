@@ -5,8 +5,6 @@
 
 #include "card/card_session.h"
 #include "card_script.h"
-#include "simulated_card.h"
-#include "test_pki.h"
 
 using namespace CardScript;
 
