@@ -59,7 +59,6 @@ TEST(SodSignatureTest, OnlyAMessageSignedByItsCertificatesKeyGivesItsContent) {
   ByteArray otherSignature = der;
   const ByteArray otherDer = other.SignAttached(content);
   std::copy(otherDer.end() - 128, otherDer.end(), otherSignature.end() - 128);
-  const ByteArray truncated(der.begin(), der.begin() + static_cast<long>(der.size() / 2));
   // The SignerInfo's algorithm is the last rsaEncryption OID in the DER; its last byte is
   // the last arc, naming another member of the PKCS #1 family.
   const ByteArray rsaEncryption = Fakes::Hex("06092A864886F70D010101");
@@ -75,14 +74,11 @@ TEST(SodSignatureTest, OnlyAMessageSignedByItsCertificatesKeyGivesItsContent) {
   } cases[] = {
       {"rsaEncryption", der, "no failure"},
       {"sha256WithRSAEncryption", algorithm(0x0B), "no failure"},
-      {"sha1WithRSAEncryption", algorithm(0x05), "no failure"},
       {"RSASSA-PSS, another scheme", algorithm(0x0A), kInvalidSignature},
       {"an arc no algorithm has", algorithm(0x63), kInvalidSignature},
       {"changed content", changedContent, kInvalidSignature},
       {"signature by another key", otherSignature, kInvalidSignature},
       {"not DER", {0x01, 0x02, 0x03}, kParseError},
-      {"empty", {}, kParseError},
-      {"truncated", truncated, kParseError},
       {"detached", pki.SignDetached(content), kParseError},
   };
   for (const auto& c : cases) {
@@ -95,11 +91,9 @@ TEST(SodSignatureTest, OnlyAMessageSignedByItsCertificatesKeyGivesItsContent) {
   EXPECT_EQ(signer.GetEncoded(), pki.CertificateDer());
 }
 
-TEST(TrustAnchorsTest, SignerIsTrustedOnlyWithAValidChainToAnAnchor) {
-  constexpr long kDay = 24 * 3600;
-  const TestPki ca({"Test CA", nullptr, -kDay, 3650 * kDay, nullptr, true});
-  const TestPki otherCa({"Other CA", nullptr, -kDay, 3650 * kDay, nullptr, true});
-  const TestPki expiredCa({"Expired CA", nullptr, -30 * kDay, -kDay, nullptr, true});
+TEST(TrustAnchorsTest, SignerIsTrustedOnlyWhenItChainsToAnAnchorOfTheFile) {
+  const TestPki ca({"Test CA", nullptr, true});
+  const TestPki otherCa({"Other CA", nullptr, true});
   const std::string untrusted = "The SOD signer certificate is not trusted: ";
   const auto pem = [](std::initializer_list<const TestPki*> anchors) {
     std::string text = "Some comment line\n";
@@ -112,29 +106,20 @@ TEST(TrustAnchorsTest, SignerIsTrustedOnlyWithAValidChainToAnAnchor) {
     ByteArray anchors;
     std::string outcome;
   } cases[] = {
-      {"issued by the anchor", TestPki({"Signer", &ca, -kDay, 365 * kDay}), pem({&ca}), ""},
-      {"issued by the second anchor", TestPki({"Signer", &ca, -kDay, 365 * kDay}), pem({&otherCa, &ca}), ""},
-      {"issued by another CA", TestPki({"Other signer", &otherCa, -kDay, 365 * kDay}), pem({&ca}),
+      {"issued by the anchor", TestPki({"Signer", &ca}), pem({&ca}), ""},
+      {"issued by the second anchor", TestPki({"Signer", &ca}), pem({&otherCa, &ca}), ""},
+      {"issued by another CA", TestPki({"Other signer", &otherCa}), pem({&ca}),
        untrusted + "unable to get local issuer certificate"},
-      {"expired", TestPki({"Expired signer", &ca, -30 * kDay, -kDay}), pem({&ca}), untrusted + "certificate has expired"},
-      {"not yet valid", TestPki({"Future signer", &ca, kDay, 365 * kDay}), pem({&ca}),
-       untrusted + "certificate is not yet valid"},
-      {"signed by another key", TestPki({"Forged signer", &ca, -kDay, 365 * kDay, nullptr, false, &otherCa}),
-       pem({&ca}), untrusted + "certificate signature failure"},
-      {"self-made", TestPki({"Self-made signer", nullptr, -kDay, 365 * kDay}), pem({&ca}),
-       untrusted + "self-signed certificate"},
-      {"anchor expired", TestPki({"Signer", &expiredCa, -kDay, 365 * kDay}), pem({&expiredCa}),
-       untrusted + "certificate has expired"},
+      {"self-made", TestPki({"Self-made signer"}), pem({&ca}), untrusted + "self-signed certificate"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const TrustAnchors anchors = TrustAnchors::FromPem(c.anchors);
-    EXPECT_EQ(OutcomeOf([&] { anchors.Check(c.signer.CertificateDer()); }), c.outcome);
+    EXPECT_EQ(OutcomeOf([&] { TrustAnchors::FromPem(c.anchors).Check(c.signer.CertificateDer()); }), c.outcome);
   }
-
   // What is no certificate is not trusted; anchors that hold none are refused.
   const ByteArray notACertificate = Fakes::Hex("3003020101");
-  EXPECT_EQ(OutcomeOf([&] { TrustAnchors::FromPem(pem({&ca})).Check(notACertificate); }).substr(0, untrusted.size()), untrusted);
+  EXPECT_EQ(OutcomeOf([&] { TrustAnchors::FromPem(pem({&ca})).Check(notACertificate); }).substr(0, untrusted.size()),
+            untrusted);
   EXPECT_EQ(OutcomeOf([&] { TrustAnchors::FromPem(Fakes::Hex("41")); }), "The trust anchors hold no certificate");
   ByteArray broken = pem({&ca});
   broken[60] = '*';  // inside the Base64 of the certificate
@@ -142,8 +127,8 @@ TEST(TrustAnchorsTest, SignerIsTrustedOnlyWithAValidChainToAnAnchor) {
 }
 
 TEST(CertificateSummaryTest, NamesSubjectIssuerAndEndOfValidity) {
-  const TestPki ca({"Test CA", nullptr, 0, 3600, nullptr, true});
-  const TestPki signer({"Документ потписник", &ca, 0, 0, "20360304050607Z"});
+  const TestPki ca({"Test CA", nullptr, true});
+  const TestPki signer({"Документ потписник", &ca, false, "20360304050607Z"});
   const CertificateSummary summary = SummarizeCertificate(signer.CertificateDer());
   EXPECT_EQ(TAVQ::ToUtf8(summary.subject), "CN=Документ потписник,O=Test issuer");
   EXPECT_EQ(TAVQ::ToUtf8(summary.issuer), "CN=Test CA,O=Test issuer");

@@ -48,9 +48,9 @@ TestPki::TestPki(const CertificateOptions& options) : key_(EVP_RSA_gen(1024)), c
   X509* cert = cert_.get();
   X509_set_version(cert, 2);
   ASN1_INTEGER_set(X509_get_serialNumber(cert), static_cast<long>(options.commonName.size()));
-  X509_gmtime_adj(X509_getm_notBefore(cert), options.notBefore);
-  X509_gmtime_adj(X509_getm_notAfter(cert), options.notAfter);
-  if (options.notAfterText != nullptr) ASN1_TIME_set_string(X509_getm_notAfter(cert), options.notAfterText);
+  X509_gmtime_adj(X509_getm_notBefore(cert), 0);
+  X509_gmtime_adj(X509_getm_notAfter(cert), 3600);
+  if (options.notAfter != nullptr) ASN1_TIME_set_string(X509_getm_notAfter(cert), options.notAfter);
   X509_NAME* name = X509_get_subject_name(cert);
   X509_NAME_add_entry_by_txt(name, "O", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>("Test issuer"), -1, -1, 0);
   X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8,
@@ -64,8 +64,7 @@ TestPki::TestPki(const CertificateOptions& options) : key_(EVP_RSA_gen(1024)), c
                                                     options.ca ? "critical,CA:TRUE" : "critical,CA:FALSE");
   X509_add_ext(cert, constraints, -1);
   X509_EXTENSION_free(constraints);
-  const TestPki& signer = options.signedBy != nullptr ? *options.signedBy : issuer;
-  if (X509_sign(cert, signer.key_.get(), EVP_sha256()) <= 0) throw std::runtime_error("certificate");
+  if (X509_sign(cert, issuer.key_.get(), EVP_sha256()) <= 0) throw std::runtime_error("certificate");
 }
 
 ByteArray TestPki::Sign(const ByteArray& content, bool detached) const {

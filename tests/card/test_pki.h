@@ -10,15 +10,13 @@
 
 class TestPki;
 
-// How a certificate is made; times in seconds from now.
+// How a certificate is made: valid from now for an hour, unless notAfter (ASN.1 time
+// text) says otherwise.
 struct CertificateOptions {
   std::string commonName = "Test SOD signer";
   const TestPki* issuer = nullptr;  // self-signed when none
-  long notBefore = 0;
-  long notAfter = 3600;
-  const char* notAfterText = nullptr;  // an exact end of validity (ASN.1 time text) instead
   bool ca = false;
-  const TestPki* signedBy = nullptr;  // a key other than the issuer's signs it: a forgery
+  const char* notAfter = nullptr;
 };
 
 class TestPki {
