@@ -49,17 +49,8 @@ TEST(ChipSerialTest, ProbesCardManagersInOrderAndStopsAtTheFirstThatAnswers) {
 
 const TestPki kChip, kIssuer, kClone;  // the chip's key, the issuer's, a clone's own
 
-// SOD 0x0D05, signed by the issuer, over the key file as the card holds it now.
-void Resign(SimulatedCard& card) { card.files[0x0D05] = KeySod(kIssuer.SignAttached(KeySodContent(card.files[0x0D07]))); }
-
-std::unique_ptr<SimulatedCard> Genuine() {
-  auto card = CardWith({{0x0D01, DocumentBlock("0D0E0F1011121314")}, {0x0D07, kChip.PublicKeyFile()}}, kAllBlocks, &kChip);
-  Resign(*card);
-  return card;
-}
-
 TEST(OriginTest, ChipSignsAFreshChallengeAndTheSodIsReadOnceAfterTheKeyFile) {
-  const OpenedCard sim = OpenCard(Genuine());
+  const OpenedCard sim = OpenCard(GenuineCard(kChip, kIssuer));
   issuedChallenges.clear();
   sim.zk->ActiveAuthentication();
   sim.zk->ActiveAuthentication();
@@ -99,7 +90,7 @@ TEST(OriginTest, OnlyTheChipOfTheDocumentWithTheIssuersKeyPasses) {
   const auto signedKeyFile = [](const std::function<void(ByteArray&)>& change) {
     return [change](SimulatedCard& card) {
       change(card.files[0x0D07]);
-      Resign(card);
+      SignKeyFile(card, kIssuer);
     };
   };
   const ByteArray keyHash = Sha256Of(kChip.PublicKeyFile());
@@ -143,7 +134,7 @@ TEST(OriginTest, OnlyTheChipOfTheDocumentWithTheIssuersKeyPasses) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    std::unique_ptr<SimulatedCard> owned = Genuine();
+    std::unique_ptr<SimulatedCard> owned = GenuineCard(kChip, kIssuer);
     SimulatedCard& card = *owned;
     c.change(card);
     ZKCard zk(std::move(owned), 1);

@@ -143,6 +143,18 @@ std::unique_ptr<SimulatedCard> CardWith(std::map<std::uint16_t, ByteArray> files
   return card;
 }
 
+std::unique_ptr<SimulatedCard> GenuineCard(const TestPki& chip, const TestPki& issuer) {
+  auto card = CardWith({{0x0D01, DocumentBlock("0D0E0F1011121314")}, {0x0D02, FillerBlock(0x0D02, 40)},
+                        {0x0D03, FillerBlock(0x0D03, 30)}, {0x0D07, chip.PublicKeyFile()}},
+                       kAllBlocks, &chip);
+  SignKeyFile(*card, issuer);
+  return card;
+}
+
+void SignKeyFile(SimulatedCard& card, const TestPki& issuer) {
+  card.files[0x0D05] = KeySod(issuer.SignAttached(KeySodContent(card.files[0x0D07])));
+}
+
 OpenedCard OpenCard(std::unique_ptr<SimulatedCard> card) {
   SimulatedCard& watched = *card;
   auto zk = std::make_unique<ZKCard>(std::move(card), 1);

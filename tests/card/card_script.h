@@ -99,6 +99,11 @@ class SimulatedCard : public SmartCardIO::CardChannel {
 std::unique_ptr<SimulatedCard> CardWith(std::map<std::uint16_t, TAVQ::ByteArray> files,
                                         const std::vector<std::uint16_t>& present = kAllBlocks,
                                         const TestPki* key = nullptr);
+// A genuine card: the chip serial of its card manager in the document block, the key
+// file of chip, SOD 0x0D05 signed by issuer over it, and filler blocks 0x0D02, 0x0D03.
+std::unique_ptr<SimulatedCard> GenuineCard(const TestPki& chip, const TestPki& issuer);
+// SOD 0x0D05, signed by issuer, over the key file as the card holds it now.
+void SignKeyFile(SimulatedCard& card, const TestPki& issuer);
 // The card object of ID 1 opened over the card, the card's log cleared.
 struct OpenedCard {
   SimulatedCard& card;

@@ -17,12 +17,9 @@ class CardSessionTest : public testing::Test {
  protected:
   // A card of application cardId, owned by the caller; card_ watches it.
   std::unique_ptr<SimulatedCard> NewCard(int cardId = 1) {
-    auto card = CardWith({{0x0D01, DocumentBlock("0D0E0F1011121314")}, {0x0D02, FillerBlock(0x0D02, 40)},
-                          {0x0D03, FillerBlock(0x0D03, 30)}, {0x0D07, key_.PublicKeyFile()}},
-                         kAllBlocks, &key_);
+    auto card = GenuineCard(key_, key_);
     card->application = cardId == 1 ? kAid1 : kAid7;
     card->files[0x0D00] = HeaderBlock(cardId);
-    card->files[0x0D05] = KeySod(key_.SignAttached(KeySodContent(card->files[0x0D07])));
     card_ = card.get();
     return card;
   }
