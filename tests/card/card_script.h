@@ -46,8 +46,7 @@ ByteArray KeySodContent(const ByteArray& keyFile);
 // SELECT of an EF, in hex.
 std::string SelectFile(std::uint16_t fileId);
 
-// What an action raises: a card's status word as four hex digits, another failure's
-// message; empty when it raises nothing.
+// What an action raises: a card's status word in hex, another failure's message, or "".
 inline std::string OutcomeOf(const std::function<void()>& action) {
   try {
     action();
@@ -99,8 +98,7 @@ class SimulatedCard : public SmartCardIO::CardChannel {
 std::unique_ptr<SimulatedCard> CardWith(std::map<std::uint16_t, TAVQ::ByteArray> files,
                                         const std::vector<std::uint16_t>& present = kAllBlocks,
                                         const TestPki* key = nullptr);
-// A genuine card: the chip serial of its card manager in the document block, the key
-// file of chip, SOD 0x0D05 signed by issuer over it, and filler blocks 0x0D02, 0x0D03.
+// A genuine card: its chip serial in the document, chip's key file signed by issuer.
 std::unique_ptr<SimulatedCard> GenuineCard(const TestPki& chip, const TestPki& issuer);
 // SOD 0x0D05, signed by issuer, over the key file as the card holds it now.
 void SignKeyFile(SimulatedCard& card, const TestPki& issuer);

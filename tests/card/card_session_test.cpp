@@ -11,7 +11,6 @@ using namespace CardScript;
 namespace {
 
 const std::string kSelectApplication = "00A404000D" + std::string(kAid1) + "00";
-const std::string kSelectApplication7 = "00A404000F" + std::string(kAid7) + "00";
 
 class CardSessionTest : public testing::Test {
  protected:
@@ -138,7 +137,7 @@ TEST_F(CardSessionTest, SecondApplicationOfAnyCardContinuesOnTheSameConnection) 
   EXPECT_EQ(second.CardId(), 7);
   EXPECT_EQ(card_->connects, 1);
   EXPECT_EQ(card_->Count(kSelectApplication), 1);
-  EXPECT_EQ(card_->Count(kSelectApplication7), 1);
+  EXPECT_EQ(card_->Count("00A404000F" + std::string(kAid7) + "00"), 1);
 }
 
 TEST_F(CardSessionTest, SessionThatCannotConnectLeavesNothingOpenAndTriesAgainNextTime) {

@@ -78,11 +78,9 @@ ByteArray TestPki::Sign(const ByteArray& content, bool detached) const {
 }
 
 ByteArray TestPki::CertificateDer() const {
-  unsigned char* der = nullptr;
-  const int length = i2d_X509(cert_.get(), &der);
-  ByteArray bytes(der, der + length);
-  OPENSSL_free(der);
-  return bytes;
+  OpenSsl::Bio bio(BIO_new(BIO_s_mem()));
+  Check(i2d_X509_bio(bio.get(), cert_.get()), "i2d_X509_bio");
+  return FromBio(bio.get());
 }
 
 std::string TestPki::CertificatePem() const {
@@ -103,8 +101,7 @@ ByteArray TestPki::SignRaw(const ByteArray& digestInfo) const {
   OpenSsl::PKeyContext context(EVP_PKEY_CTX_new(key_.get(), nullptr));
   Check(EVP_PKEY_sign_init(context.get()), "sign init");
   Check(EVP_PKEY_CTX_set_rsa_padding(context.get(), RSA_PKCS1_PADDING), "padding");
-  std::size_t length = 0;
-  Check(EVP_PKEY_sign(context.get(), nullptr, &length, digestInfo.data(), digestInfo.size()), "size");
+  std::size_t length = static_cast<std::size_t>(EVP_PKEY_get_size(key_.get()));
   ByteArray signature(length);
   Check(EVP_PKEY_sign(context.get(), signature.data(), &length, digestInfo.data(), digestInfo.size()), "sign");
   signature.resize(length);

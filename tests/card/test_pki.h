@@ -10,8 +10,7 @@
 
 class TestPki;
 
-// How a certificate is made: valid from now for an hour, unless notAfter (ASN.1 time
-// text) says otherwise.
+// How a certificate is made: valid from now for an hour, unless notAfter (ASN.1 time) says.
 struct CertificateOptions {
   std::string commonName = "Test SOD signer";
   const TestPki* issuer = nullptr;  // self-signed when none
@@ -33,8 +32,7 @@ class TestPki {
 
   // Public key in the card's EF 0x0D07 layout with the given key type byte.
   TAVQ::ByteArray PublicKeyFile(std::uint8_t keyType = 2) const;
-  // Raw RSA private operation with PKCS#1 v1.5 padding over the given bytes
-  // (the card's PERFORM SECURITY OPERATION over a ready DigestInfo).
+  // PKCS#1 v1.5 signature of ready bytes (a DigestInfo), as the card's PSO computes it.
   TAVQ::ByteArray SignRaw(const TAVQ::ByteArray& digestInfo) const;
 
  private:
