@@ -120,8 +120,6 @@ TEST(OriginTest, OnlyTheChipOfTheDocumentWithTheIssuersKeyPasses) {
       {"SOD not declared present",
        [](SimulatedCard& card) { card.files[0x0D00] = HeaderBlock(1, {0x0D00, 0x0D01, 0x0D07}); },
        "Card block with ID 3333 is not declared as present in the card"},
-      {"SOD signature broken", [](SimulatedCard& card) { card.files[0x0D05].back() ^= 0x01; },
-       "PKCS7 structure has invalid signature"},
       {"signature over other data",
        [](SimulatedCard& card) { card.signInstead = Concat({Fakes::Hex("3021300906052B0E03021A05000414"), ByteArray(20)}); },
        "Active authentication error"},
