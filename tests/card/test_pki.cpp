@@ -1,7 +1,9 @@
 #include "test_pki.h"
 
 #include <openssl/core_names.h>
+#include <openssl/pem.h>
 #include <openssl/rsa.h>
+#include <openssl/x509v3.h>
 
 #include <stdexcept>
 
@@ -28,50 +30,47 @@ ByteArray Digest(const char* name, const ByteArray& data) {
   return out;
 }
 
-ByteArray BigNumBytes(const EVP_PKEY* key, const char* name) {
+void AppendBigNum(ByteArray& out, const EVP_PKEY* key, const char* name) {
   BIGNUM* raw = nullptr;
   Check(EVP_PKEY_get_bn_param(key, name, &raw), "get key parameter");
   OpenSsl::BigNum number(raw);
-  ByteArray bytes(static_cast<std::size_t>(BN_num_bytes(number.get())));
-  BN_bn2bin(number.get(), bytes.data());
-  return bytes;
-}
-
-void AppendField(ByteArray& out, const ByteArray& field) {
-  out.push_back(static_cast<std::uint8_t>(field.size() >> 8));
-  out.push_back(static_cast<std::uint8_t>(field.size()));
-  out.insert(out.end(), field.begin(), field.end());
+  const int size = BN_num_bytes(number.get());
+  out.push_back(static_cast<std::uint8_t>(size >> 8));
+  out.push_back(static_cast<std::uint8_t>(size));
+  out.resize(out.size() + static_cast<std::size_t>(size));
+  BN_bn2bin(number.get(), out.data() + out.size() - size);
 }
 
 }  // namespace
 
-TestPki::TestPki(int bits) : key_(EVP_RSA_gen(static_cast<unsigned int>(bits))), cert_(X509_new()) {
+TestPki::TestPki(const CertificateOptions& options) : key_(EVP_RSA_gen(1024)), cert_(X509_new()) {
   if (!key_ || !cert_) throw std::runtime_error("key generation");
-  X509_set_version(cert_.get(), 2);
-  ASN1_INTEGER_set(X509_get_serialNumber(cert_.get()), 1);
-  X509_gmtime_adj(X509_getm_notBefore(cert_.get()), 0);
-  X509_gmtime_adj(X509_getm_notAfter(cert_.get()), 3600);
-  X509_NAME* name = X509_get_subject_name(cert_.get());
-  X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
-                             reinterpret_cast<const unsigned char*>("Test SOD signer"), -1, -1, 0);
-  X509_set_issuer_name(cert_.get(), name);
-  X509_set_pubkey(cert_.get(), key_.get());
-  if (X509_sign(cert_.get(), key_.get(), EVP_sha256()) <= 0) throw std::runtime_error("certificate");
+  X509* cert = cert_.get();
+  X509_set_version(cert, 2);
+  ASN1_INTEGER_set(X509_get_serialNumber(cert), static_cast<long>(options.commonName.size()));
+  X509_gmtime_adj(X509_getm_notBefore(cert), 0);
+  X509_gmtime_adj(X509_getm_notAfter(cert), 3600);
+  if (options.notAfter != nullptr) ASN1_TIME_set_string(X509_getm_notAfter(cert), options.notAfter);
+  X509_NAME* name = X509_get_subject_name(cert);
+  X509_NAME_add_entry_by_txt(name, "O", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>("Test issuer"), -1, -1, 0);
+  X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8,
+                             reinterpret_cast<const unsigned char*>(options.commonName.c_str()), -1, -1, 0);
+  const TestPki& issuer = options.issuer != nullptr ? *options.issuer : *this;
+  X509_set_issuer_name(cert, X509_get_subject_name(issuer.cert_.get()));
+  X509_set_pubkey(cert, key_.get());
+  X509V3_CTX context;
+  X509V3_set_ctx(&context, issuer.cert_.get(), cert, nullptr, nullptr, 0);
+  X509_EXTENSION* constraints = X509V3_EXT_conf_nid(nullptr, &context, NID_basic_constraints,
+                                                    options.ca ? "critical,CA:TRUE" : "critical,CA:FALSE");
+  X509_add_ext(cert, constraints, -1);
+  X509_EXTENSION_free(constraints);
+  if (X509_sign(cert, issuer.key_.get(), EVP_sha256()) <= 0) throw std::runtime_error("certificate");
 }
 
-ByteArray TestPki::SignAttached(const ByteArray& content) const {
+ByteArray TestPki::Sign(const ByteArray& content, bool detached) const {
   OpenSsl::Bio in(BIO_new_mem_buf(content.data(), static_cast<int>(content.size())));
-  OpenSsl::Pkcs7 p7(PKCS7_sign(cert_.get(), key_.get(), nullptr, in.get(), PKCS7_BINARY));
-  if (!p7) throw std::runtime_error("PKCS7_sign");
-  OpenSsl::Bio out(BIO_new(BIO_s_mem()));
-  Check(i2d_PKCS7_bio(out.get(), p7.get()), "i2d_PKCS7_bio");
-  return FromBio(out.get());
-}
-
-ByteArray TestPki::SignDetached(const ByteArray& content) const {
-  OpenSsl::Bio in(BIO_new_mem_buf(content.data(), static_cast<int>(content.size())));
-  OpenSsl::Pkcs7 p7(
-      PKCS7_sign(cert_.get(), key_.get(), nullptr, in.get(), PKCS7_BINARY | PKCS7_DETACHED));
+  const int flags = PKCS7_BINARY | (detached ? PKCS7_DETACHED : 0);
+  OpenSsl::Pkcs7 p7(PKCS7_sign(cert_.get(), key_.get(), nullptr, in.get(), flags));
   if (!p7) throw std::runtime_error("PKCS7_sign");
   OpenSsl::Bio out(BIO_new(BIO_s_mem()));
   Check(i2d_PKCS7_bio(out.get(), p7.get()), "i2d_PKCS7_bio");
@@ -79,40 +78,32 @@ ByteArray TestPki::SignDetached(const ByteArray& content) const {
 }
 
 ByteArray TestPki::CertificateDer() const {
-  unsigned char* der = nullptr;
-  const int length = i2d_X509(cert_.get(), &der);
-  ByteArray bytes(der, der + length);
-  OPENSSL_free(der);
-  return bytes;
+  OpenSsl::Bio bio(BIO_new(BIO_s_mem()));
+  Check(i2d_X509_bio(bio.get(), cert_.get()), "i2d_X509_bio");
+  return FromBio(bio.get());
+}
+
+std::string TestPki::CertificatePem() const {
+  OpenSsl::Bio bio(BIO_new(BIO_s_mem()));
+  Check(PEM_write_bio_X509(bio.get(), cert_.get()), "PEM_write_bio_X509");
+  const ByteArray pem = FromBio(bio.get());
+  return std::string(pem.begin(), pem.end());
 }
 
 ByteArray TestPki::PublicKeyFile(std::uint8_t keyType) const {
   ByteArray file = {0x00, keyType, 0x00, 0x00, 0x00};
-  AppendField(file, BigNumBytes(key_.get(), OSSL_PKEY_PARAM_RSA_N));
-  AppendField(file, BigNumBytes(key_.get(), OSSL_PKEY_PARAM_RSA_E));
+  AppendBigNum(file, key_.get(), OSSL_PKEY_PARAM_RSA_N);
+  AppendBigNum(file, key_.get(), OSSL_PKEY_PARAM_RSA_E);
   return file;
-}
-
-ByteArray TestPki::SignSha1(const ByteArray& data) const {
-  OpenSsl::MdContext context(EVP_MD_CTX_new());
-  Check(EVP_DigestSignInit(context.get(), nullptr, EVP_sha1(), nullptr, key_.get()), "sign init");
-  std::size_t length = 0;
-  Check(EVP_DigestSign(context.get(), nullptr, &length, data.data(), data.size()), "sign size");
-  ByteArray signature(length);
-  Check(EVP_DigestSign(context.get(), signature.data(), &length, data.data(), data.size()), "sign");
-  signature.resize(length);
-  return signature;
 }
 
 ByteArray TestPki::SignRaw(const ByteArray& digestInfo) const {
   OpenSsl::PKeyContext context(EVP_PKEY_CTX_new(key_.get(), nullptr));
   Check(EVP_PKEY_sign_init(context.get()), "sign init");
   Check(EVP_PKEY_CTX_set_rsa_padding(context.get(), RSA_PKCS1_PADDING), "padding");
-  std::size_t length = 0;
-  Check(EVP_PKEY_sign(context.get(), nullptr, &length, digestInfo.data(), digestInfo.size()), "size");
+  std::size_t length = static_cast<std::size_t>(EVP_PKEY_get_size(key_.get()));
   ByteArray signature(length);
-  Check(EVP_PKEY_sign(context.get(), signature.data(), &length, digestInfo.data(), digestInfo.size()),
-        "sign");
+  Check(EVP_PKEY_sign(context.get(), signature.data(), &length, digestInfo.data(), digestInfo.size()), "sign");
   signature.resize(length);
   return signature;
 }

@@ -3,31 +3,41 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "card/openssl_handles.h"
 #include "support/types.h"
 
+class TestPki;
+
+// How a certificate is made: valid from now for an hour, unless notAfter (ASN.1 time) says.
+struct CertificateOptions {
+  std::string commonName = "Test SOD signer";
+  const TestPki* issuer = nullptr;  // self-signed when none
+  bool ca = false;
+  const char* notAfter = nullptr;
+};
+
 class TestPki {
  public:
-  // A fresh RSA key of the given size and a self-signed certificate for it.
-  explicit TestPki(int bits = 1024);
+  // A fresh RSA key of 1024 bits and a certificate for it.
+  explicit TestPki(const CertificateOptions& options = {});
 
   // DER PKCS#7 SignedData with content attached, signed by this key.
-  TAVQ::ByteArray SignAttached(const TAVQ::ByteArray& content) const;
+  TAVQ::ByteArray SignAttached(const TAVQ::ByteArray& content) const { return Sign(content, false); }
   // The same message with its detached form (content left out).
-  TAVQ::ByteArray SignDetached(const TAVQ::ByteArray& content) const;
+  TAVQ::ByteArray SignDetached(const TAVQ::ByteArray& content) const { return Sign(content, true); }
   TAVQ::ByteArray CertificateDer() const;
+  std::string CertificatePem() const;
 
   // Public key in the card's EF 0x0D07 layout with the given key type byte.
   TAVQ::ByteArray PublicKeyFile(std::uint8_t keyType = 2) const;
-  // RSA PKCS#1 v1.5 signature of the SHA-1 digest of data (what a card returns
-  // for the DigestInfo of that data).
-  TAVQ::ByteArray SignSha1(const TAVQ::ByteArray& data) const;
-  // Raw RSA private operation with PKCS#1 v1.5 padding over the given bytes
-  // (the card's PERFORM SECURITY OPERATION over a ready DigestInfo).
+  // PKCS#1 v1.5 signature of ready bytes (a DigestInfo), as the card's PSO computes it.
   TAVQ::ByteArray SignRaw(const TAVQ::ByteArray& digestInfo) const;
 
  private:
+  TAVQ::ByteArray Sign(const TAVQ::ByteArray& content, bool detached) const;
+
   OpenSsl::PKey key_;
   OpenSsl::X509Cert cert_;
 };
