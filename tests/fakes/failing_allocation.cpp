@@ -11,7 +11,7 @@ std::atomic<int> refused{0};
 
 }  // namespace
 
-// The array and sized forms call these two.
+// The array forms call these.
 void* operator new(std::size_t size) {
   if (failing.load()) {
     ++refused;
@@ -22,6 +22,7 @@ void* operator new(std::size_t size) {
 }
 
 void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace Fakes {
 
