@@ -36,18 +36,9 @@ class Connection {
   // The next response body, or nothing when the server closed the connection.
   bool Receive(std::vector<std::uint8_t>& body) {
     std::uint8_t prefix[4];
-    if (!ReadAll(prefix, sizeof prefix)) return false;
+    if (recv(peer_, prefix, sizeof prefix, MSG_WAITALL) != sizeof prefix) return false;
     body.resize(FrameBodyLength(prefix));
-    return ReadAll(body.data(), body.size());
-  }
-  bool ReadAll(std::uint8_t* data, std::size_t length) {
-    while (length > 0) {
-      const ssize_t count = read(peer_, data, length);
-      if (count <= 0) return false;
-      data += count;
-      length -= static_cast<std::size_t>(count);
-    }
-    return true;
+    return recv(peer_, body.data(), body.size(), MSG_WAITALL) == static_cast<ssize_t>(body.size());
   }
   std::uint32_t ResultOf(const MessageWriter& request) {
     Send(request.Frame());
