@@ -41,11 +41,9 @@ class InstallBrowserHostTest(unittest.TestCase):
         for folder, (key, extension) in expected.items():
             with self.subTest(folder=folder):
                 manifest = self.load(*folder, "org.kavrin.hc.json")
-                self.assertEqual(manifest["name"], "org.kavrin.hc")
-                self.assertEqual(manifest["path"], self.host)
-                self.assertEqual(manifest["type"], "stdio")
-                self.assertEqual(manifest[key], [extension])
-                self.assertNotIn("allowed_origins" if key == "allowed_extensions" else "allowed_extensions", manifest)
+                manifest.pop("description", None)
+                self.assertEqual(manifest, {"name": "org.kavrin.hc", "path": self.host, "type": "stdio",
+                                            key: [extension]})
 
         self.assertEqual(run("--uninstall", home=self.home).returncode, 0)
         for folder in expected:

@@ -4,6 +4,8 @@
 #include <oleauto.h>
 
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 #include "checks.h"
 #include "fakes/failing_allocation.h"
@@ -44,15 +46,14 @@ int wmain() {
     return 2;
   }
 
-  CheckHr(WithoutMemory([&] { return docRead->VerifyZKDocumentData(nullptr); }), E_OUTOFMEMORY,
-          "VerifyZKDocumentData(null)");
-  CheckHr(WithoutMemory([&] { return docRead->VerifyZKVariablePersoData(nullptr); }), E_OUTOFMEMORY,
-          "VerifyZKVariablePersoData(null)");
-  CheckHr(WithoutMemory([&] { return docRead->ReadZKDocumentData(nullptr); }), E_OUTOFMEMORY,
-          "ReadZKDocumentData(null)");
-  CheckHr(WithoutMemory([&] { return docRead->ReadZKVariableAdminData(nullptr); }), E_OUTOFMEMORY,
-          "ReadZKVariableAdminData(null)");
-  CheckHr(WithoutMemory([&] { return smartCard->ListReaders(nullptr); }), E_OUTOFMEMORY, "ListReaders(null)");
+  const std::pair<const char*, std::function<HRESULT()>> calls[] = {
+      {"VerifyZKDocumentData(null)", [&] { return docRead->VerifyZKDocumentData(nullptr); }},
+      {"VerifyZKVariablePersoData(null)", [&] { return docRead->VerifyZKVariablePersoData(nullptr); }},
+      {"ReadZKDocumentData(null)", [&] { return docRead->ReadZKDocumentData(nullptr); }},
+      {"ReadZKVariableAdminData(null)", [&] { return docRead->ReadZKVariableAdminData(nullptr); }},
+      {"ListReaders(null)", [&] { return smartCard->ListReaders(nullptr); }},
+  };
+  for (const auto& [what, call] : calls) CheckHr(WithoutMemory(call), E_OUTOFMEMORY, what);
   // With memory again, the same path reports the null pointer.
   CheckHr(docRead->VerifyZKDocumentData(nullptr), E_POINTER, "VerifyZKDocumentData(null) with memory");
 

@@ -1,7 +1,5 @@
-// Tests the CryptoAPI backend of the SOD check under Wine, on messages made at test
-// time by the openssl command line (tests/server/make-sod-messages), so the check never
-// shares code with what it tests. Usage: sod_signature_check <dir>
-// Prints one line per failed check and "N passed, N failed" at the end.
+// The CryptoAPI backend of the SOD check under Wine, on messages that make-sod-messages
+// makes with the openssl command line. Usage: sod_signature_check <dir>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -43,9 +41,9 @@ std::string FailureOf(const ByteArray& der) {
 void TestValidMessage(const ByteArray& der, const ByteArray& content, const ByteArray& signer, const std::string& what) {
   try {
     SignedMessage message = VerifySignedMessage(der);
-    Check(message.signatureValid, what + ": signature valid");
-    Check(message.content == content, what + ": content is the signed content");
-    Check(!message.signer.IsEmpty() && message.signer.GetEncoded() == signer, what + ": signer certificate bytes");
+    Check(message.signatureValid && message.content == content && !message.signer.IsEmpty() &&
+              message.signer.GetEncoded() == signer,
+          what + ": signature valid, the signed content and the signer's certificate");
     Certificate copy;
     {
       SignedMessage again = VerifySignedMessage(der);

@@ -1,9 +1,7 @@
-# Shared by the Wine suites (sourced): check counting, a fresh prefix in a work folder,
-# the winscard bridge, and running Windows programs. Set $suite before sourcing.
+# Shared by the Wine suites (sourced after setting $suite): checks, a fresh prefix, the bridge.
 wine32=wine
 wine64=/usr/lib/wine/wine64
-# Some kernels run no 32-bit programs (no IA-32 emulation): there the x86 checks are
-# skipped and counted as skipped, the rest runs in the 64-bit half.
+# Where the kernel runs no 32-bit programs the x86 checks are counted as skipped.
 if $wine32 --version >/dev/null 2>&1; then have32=1 archs="x86 x64"; else have32=0 archs=x64; fi
 [ "$have32" = 1 ] || echo "$suite: this kernel runs no 32-bit programs: the x86 checks are SKIPPED"
 host_of() { if [ "$1" = x86 ]; then echo "$wine32"; else echo "$wine64"; fi; }
@@ -35,13 +33,11 @@ expect() {
 }
 # A test program or script that counts its own checks, as one check.
 run_suite() { local name=$1 want=('^[0-9]+ passed, 0 failed$') unwanted=(); shift; expect "$name" 0 "$@"; }
-# What the example prints after a full read: both blocks' keys, a signer certificate
-# (Base64 DER starts with MII), all blocks verified, the origin checked.
+# What the example prints after a full read (a Base64 DER certificate starts with MII).
 full_read=('^Insurer: .*\(12345\)$' '^Name: .*\(10203040506\)$' '^Signer \(Base64\):  MII'
   '^All four blocks verified\.$' '^Card origin checked\.$')
 
-# A fresh prefix in a new work folder, removed on success (kept after a failure or with
-# KAVRIN_BENCH_KEEP=1). wineserver puts its socket folder under TMPDIR: inside it too.
+# A fresh prefix in a work folder (also wineserver's TMPDIR), kept after a failure or with KAVRIN_BENCH_KEEP=1.
 server_pid=
 fresh_prefix() {
   work=$(mktemp -d "/tmp/kavrin-$suite.XXXXXX")
@@ -58,8 +54,7 @@ cleanup() {
   [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
   if [ "$1" -ne 0 ] || [ "${KAVRIN_BENCH_KEEP:-0}" = 1 ]; then echo "$suite: files kept in $work"; else rm -rf "$work"; fi
 }
-# The winscard bridge to the bench's pcscd: its server, and its native winscard.dll
-# (Wine's own is a stub) in the prefix. Needs fresh_prefix "winscard=n".
+# The bridge's server and its winscard.dll (Wine's is a stub); needs fresh_prefix "winscard=n".
 start_bridge() {
   "$1/wine-pcsc-bridge" >"$work/bridge.log" 2>&1 &
   server_pid=$!
