@@ -22,7 +22,6 @@
 #include "services/error_record.h"
 #include "services/service_status.h"
 #include "services/user_notifier.h"
-#include "support/exception.h"
 #include "transport/pcsc_constants.h"
 
 namespace {
