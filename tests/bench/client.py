@@ -1,6 +1,5 @@
 """A small PC/SC terminal for the bench's own tests (pyscard's raw calls, none of the
 card's code), and the bench's card tool."""
-import hashlib
 import os
 import subprocess
 
@@ -12,9 +11,6 @@ from smartcard.scard import (SCARD_LEAVE_CARD, SCARD_PROTOCOL_T0, SCARD_PROTOCOL
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 CARD_TOOL = os.path.join(ROOT, "tools", "bench", "card")
-APPLICATION = bytes.fromhex("F38100000253455256535A4B01")
-SHA1_PREFIX = bytes.fromhex("3021300906052B0E03021A05000414")
-SCARD_W_RESET_CARD = 0x80100068
 
 
 def bench(*args):
@@ -55,40 +51,11 @@ class Terminal:
     def end(self):
         _check("SCardEndTransaction", SCardEndTransaction(self.card, SCARD_LEAVE_CARD))
 
-    def raw(self, apdu):
-        """Sends bytes as they are; returns (data, sw)."""
-        result, response = SCardTransmit(self.card, self.protocol, list(apdu))
+    def raw(self, hex_apdu):
+        """Sends the bytes as they are; returns (data length, sw)."""
+        result, response = SCardTransmit(self.card, self.protocol, list(bytes.fromhex(hex_apdu)))
         _check("SCardTransmit", result)
-        response = bytes(response)
-        return response[:-2], int.from_bytes(response[-2:], "big")
-
-    def case4(self, header, data):
-        """Le 00 under T=1; under T=0 no Le, then GET RESPONSE for the 61xx."""
-        command = bytes.fromhex(header) + bytes([len(data)]) + data
-        if self.protocol == SCARD_PROTOCOL_T1:
-            return self.raw(command + b"\x00")
-        answer, sw = self.raw(command)
-        if sw >> 8 == 0x61:
-            return self.raw(bytes([0x00, 0xC0, 0x00, 0x00, sw & 0xFF]))
-        return answer, sw
-
-    def read_file(self, file_id):
-        """SELECT EF, then READ BINARY of the size its answer gives (bytes 2-3)."""
-        info, sw = self.case4("00A40000", file_id.to_bytes(2, "big"))
-        assert sw == 0x9000, f"SELECT {file_id:04X} answered {sw:04X}"
-        size, content = int.from_bytes(info[2:4], "big"), b""
-        while len(content) < size:
-            count = min(128, size - len(content))
-            data, sw = self.raw(bytes([0x00, 0xB0, len(content) >> 8, len(content) & 0xFF, count]))
-            assert sw == 0x9000, f"READ BINARY at {len(content)} answered {sw:04X}"
-            content += data
-        return content
-
-    def sign(self, challenge):
-        """Active authentication: the card's signature of the challenge's DigestInfo."""
-        _, sw = self.raw(bytes.fromhex("002241B60780010284020D08"))
-        assert sw == 0x9000, f"MSE answered {sw:04X}"
-        return self.case4("002A9E00", SHA1_PREFIX + hashlib.sha1(challenge).digest())
+        return len(response) - 2, int.from_bytes(bytes(response[-2:]), "big")
 
 
 class CardTestCase:
@@ -99,5 +66,4 @@ class CardTestCase:
         self.addCleanup(bench, "remove")
         terminal = Terminal(bench("reader"))
         self.addCleanup(terminal.close)
-        self.assertEqual(terminal.case4("00A40400", APPLICATION)[1], 0x9000)
         return terminal

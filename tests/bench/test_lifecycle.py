@@ -1,6 +1,5 @@
-"""Starting and stopping the bench: the command's exit status comes back, and nothing
-is left behind. Each test starts benches of its own from inside the one running the
-tests, so every process they start is visible here."""
+"""Benches started from inside the tests' own: the command's exit status comes back and
+nothing is left behind."""
 import os
 import subprocess
 import unittest
@@ -16,16 +15,10 @@ def bench_processes():
     """PID -> command line of every bench process but those of the tests' own bench."""
     with open(os.path.join(OWN_BENCH, "pcscd.pid")) as f:
         own_pcscd = f.read().strip()
-    found = {}
-    for pid in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            with open(f"/proc/{pid}/cmdline", "rb") as f:
-                command = f.read().replace(b"\0", b" ").decode(errors="replace")
-        except OSError:
-            continue
-        if pid not in (own_pcscd, "1") and any(k in command for k in ("pcscd", "vcard.py", "bench-inside", "unshare")):
-            found[int(pid)] = command
-    return found
+    listing = subprocess.run(["ps", "-eo", "pid=,args="], capture_output=True, text=True).stdout
+    return {int(pid): command for pid, command in (line.split(None, 1) for line in listing.splitlines())
+            if pid not in (own_pcscd, "1")
+            and any(k in command for k in ("pcscd", "vcard.py", "bench-inside", "unshare"))}
 
 
 def new_bench(*command):

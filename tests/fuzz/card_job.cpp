@@ -1,13 +1,8 @@
-// The card as an attacker for the whole job of a front end: open the card, read the
-// four blocks and show them as JSON, verify each block, check the origin, release.
-// Input: one byte of settings (bit 0: T=0, else T=1; bits 1-2: card ID any, 1, 7, any;
-// bit 3: once the answers are used up the card repeats its last one, else it leaves),
-// then the card's answers to whatever was sent, each a 2-byte big-endian length and
-// its bytes; a length with the top bit set is a transmit failing with a PC/SC code.
-// A run traps, besides the sanitizers' findings, when the job sends more commands than
-// a whole job can need, a block reported verified does not hash to its place in a
-// validly signed SOD (checked with OpenSSL's CMS code), a context, connection or
-// transaction is left open, or an exception leaves the services.
+// The card as an attacker for a front end's whole job. Input: a settings byte (bit 0
+// T=0, bits 1-2 card ID any/1/7/any, bit 3 repeat the last answer when used up, else
+// leave), then answers of a 2-byte length and bytes (top bit: a PC/SC failure). Traps on
+// too many commands, a block reported verified that does not hash into its validly
+// signed SOD, a context, connection or transaction left open, or an escaping exception.
 #include <openssl/cms.h>
 #include <openssl/sha.h>
 
@@ -27,7 +22,6 @@
 #include "services/error_record.h"
 #include "services/service_status.h"
 #include "services/user_notifier.h"
-#include "support/exception.h"
 #include "transport/pcsc_constants.h"
 
 namespace {
@@ -35,16 +29,13 @@ namespace {
 using TAVQ::ByteArray;
 using TAVQ::CDocReadService;
 
-// Ten files at most (the header under two card IDs, four blocks, three SODs, the key
-// file), each two SELECTs and at most 513 READ BINARY chunks of 128 bytes, any command
-// sent twice on T=0 (GET RESPONSE or a re-send), plus the origin check's commands.
+// Ten files, each two SELECTs and 513 READ BINARY chunks, all doubled on T=0, and the origin check.
 constexpr std::size_t kMaxCommands = 10 * 2 * (2 + 513) + 64;
 
-const TAVQ::PCSC::Result kFailures[] = {
-    TAVQ::PCSC::kRemovedCard,       TAVQ::PCSC::kResetCardWarning, TAVQ::PCSC::Code(0x80100016u),
-    TAVQ::PCSC::kUnresponsiveCard,  TAVQ::PCSC::kNoSmartcard,      TAVQ::PCSC::kInsufficientBuffer,
-    TAVQ::PCSC::Code(0x8010000Au),  TAVQ::PCSC::kInvalidHandle,
-};
+const TAVQ::PCSC::Result kFailures[] = {TAVQ::PCSC::kRemovedCard, TAVQ::PCSC::kResetCardWarning,
+                                        TAVQ::PCSC::Code(0x80100016u), TAVQ::PCSC::kUnresponsiveCard,
+                                        TAVQ::PCSC::kNoSmartcard, TAVQ::PCSC::kInsufficientBuffer,
+                                        TAVQ::PCSC::Code(0x8010000Au), TAVQ::PCSC::kInvalidHandle};
 
 [[noreturn]] void Finding(const char* what) {
   std::fprintf(stderr, "card_job: %s\n", what);
@@ -68,14 +59,11 @@ std::deque<Fakes::CardAnswer> ReadAnswers(const std::uint8_t* data, std::size_t 
   return answers;
 }
 
-// The signed content of the SOD, or nothing when its signature does not verify.
+// The signed content of the SOD (one the services verified, so it decodes), or nothing
+// when its signature does not verify.
 bool SignedContent(const ByteArray& sodBytes, std::uint16_t sodId, ByteArray* content) {
   SodBlock sod(sodId);
-  try {
-    sod.Decode(sodBytes);
-  } catch (const TAVQ::Exception&) {
-    return false;
-  }
+  sod.Decode(sodBytes);
   const ByteArray der = sod.SignedData().GetValue();
   const unsigned char* cursor = der.data();
   std::unique_ptr<CMS_ContentInfo, decltype(&CMS_ContentInfo_free)> cms(
@@ -91,8 +79,7 @@ bool SignedContent(const ByteArray& sodBytes, std::uint16_t sodId, ByteArray* co
   return true;
 }
 
-// A verified block and the SOD covering it (its hash at position) are cached: no
-// command goes out here.
+// The block and its SOD (its hash at position) are cached once verified: no command goes out.
 void Verify(CDocReadService& service, ZKCard* card, HRESULT (CDocReadService::*verify)(TAVQ::WString*),
             std::uint16_t blockId, std::uint16_t sod, std::size_t position) {
   TAVQ::WString certificate;
@@ -121,7 +108,7 @@ void ReadAndShow(CDocReadService& service, HRESULT (CDocReadService::*read)(std:
 }
 
 void RunJob(std::uint16_t cardId) {
-  ZKCard* opened = nullptr;  // the card the service holds, for the checks above
+  ZKCard* opened = nullptr;
   CDocReadService service(TAVQ::DocReadServiceIdentity(), [&opened](const TAVQ::WString& reader, std::uint16_t id) {
     auto card = CDocReadService::OpenCard(reader, id);
     opened = card.get();

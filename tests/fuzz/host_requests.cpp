@@ -1,6 +1,5 @@
-// Feeds arbitrary bytes to the host: with the first byte even, as the stream of frames
-// a browser writes; odd, as the body of one frame. Every answer must be one well-formed
-// frame of JSON within the browser's limit. The services answer without a card.
+// Arbitrary bytes to the host, as a stream of frames (first byte even) or one frame's
+// body (odd): every answer must be one frame of JSON within the browser's limit.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -22,8 +21,7 @@ class NoCardServices : public Host::HostServices {
 };
 
 void CheckAnswer(const std::string& answer) {
-  if (answer.size() > Host::kMaxAnswerBytes) std::abort();
-  if (!Host::Json::accept(answer)) std::abort();
+  if (answer.size() > Host::kMaxAnswerBytes || !Host::Json::accept(answer)) std::abort();
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
-// Card bytes are untrusted: decodes arbitrary input as one of the blocks (picked by
-// the first byte), then drives the decoded block through its block object and back,
-// as a client would. Failures of the codec and the date code are expected; anything
-// else (a crash, a sanitizer report, another exception) is a finding.
+// Arbitrary card bytes decoded as the file the first byte picks: a block loaded into its
+// object (and stored back) as a client would, the SOD, the public key file. Only
+// exceptions of the tree are expected.
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
 #include "card/card_header_block.h"
+#include "card/rsa_signature_verifier.h"
+#include "card/sod_block.h"
+#include "card/sod_signature.h"
 #include "model/document_block_object.h"
 #include "model/fixed_perso_block_object.h"
 #include "model/variable_admin_block_object.h"
@@ -15,7 +17,6 @@
 
 namespace {
 
-// Every present element encodes or fails with an exception of the tree.
 void EncodeAll(ZK::TlvBlock& block) {
   for (const ZK::TlvElement* element : block.Elements()) {
     try {
@@ -25,7 +26,6 @@ void EncodeAll(ZK::TlvBlock& block) {
   }
 }
 
-// Object void: the block alone; with store, the object is also stored back.
 template <class Block, class Object = void, bool store = false>
 void Decode(const TAVQ::ByteArray& bytes) {
   Block block;
@@ -42,21 +42,31 @@ void Decode(const TAVQ::ByteArray& bytes) {
   EncodeAll(block);
 }
 
+void DecodeSod(const TAVQ::ByteArray& bytes) {
+  SodBlock sod(0x0D05);
+  sod.Decode(bytes);
+  SignedMessage message = VerifySignedMessage(sod.SignedData().GetValue());
+  if (!message.signer.IsEmpty()) message.signer.GetEncoded();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const TAVQ::ByteArray bytes(data + 1, data + size);
   try {
-    switch (data[0] % 5) {
+    switch (data[0] % 7) {
       case 0: Decode<CardHeaderBlock>(bytes); break;
       case 1: Decode<ZK::DocumentDataBlock, ZK::DocumentBlockObject>(bytes); break;
       case 2: Decode<ZK::FixedPersoDataBlock, ZK::FixedPersoBlockObject>(bytes); break;
       case 3: Decode<ZK::VariablePersoDataBlock, ZK::VariablePersoBlockObject, true>(bytes); break;
       case 4: Decode<ZK::VariableAdminDataBlock, ZK::VariableAdminBlockObject, true>(bytes); break;
+      case 5: DecodeSod(bytes); break;
+      case 6:
+        RsaSignatureVerifier(u"SHA1").Verify(TAVQ::ByteArray(128, 0x5A), TAVQ::ByteArray(128, 0xA5), bytes);
+        break;
     }
   } catch (const TAVQ::Exception&) {
-    // Refused input: the expected outcome for most of it.
   }
   return 0;
 }

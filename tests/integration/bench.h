@@ -1,5 +1,4 @@
-// The bench's card tool and kavrin-hc, run from an integration test on the bench
-// (tools/bench/with-bench).
+// The bench's card tool and kavrin-hc, run from an integration test on the bench.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,14 +17,10 @@ struct Run {
   std::string output;  // standard output only
 };
 
-// A shell command line: its exit status and standard output.
 inline Run Shell(const std::string& command) {
   Run run;
   FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    ADD_FAILURE() << "cannot run " << command;
-    return run;
-  }
+  if (pipe == nullptr) return run;  // exit status -1: the caller's check fails
   std::array<char, 4096> chunk{};
   std::size_t read = 0;
   while ((read = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) run.output.append(chunk.data(), read);
@@ -36,7 +31,7 @@ inline Run Shell(const std::string& command) {
 
 inline Run Hc(const std::string& arguments) { return Shell(std::string(KAVRIN_HC) + " " + arguments); }
 
-// tools/bench/card: its output without the final line break; a test failure when it fails.
+// tools/bench/card: its output without the final line break.
 inline std::string Card(const std::string& arguments) {
   const std::string command = std::string(KAVRIN_SOURCE_DIR) + "/tools/bench/card " + arguments;
   Run run = Shell(command);

@@ -55,14 +55,12 @@ TEST_P(CliReadTest, GenuineCardIsReadVerifiedTrustedAndOriginChecked) {
     EXPECT_EQ(report["fixedPerso"]["DateOfBirth"], "1985-09-07");
     EXPECT_EQ(report["variableAdmin"].size(), 36u);
     EXPECT_EQ(report["variableAdmin"]["Gender"], 2);
-    const Json& first = report["verification"]["document"]["signerCertificate"];
-    EXPECT_GT(first.get<std::string>().size(), 100u);
-    for (const char* block : kBlocks) {
-      const Json& verification = report["verification"][block];
-      EXPECT_EQ(verification["signerCertificate"], first) << block;
-      EXPECT_EQ(verification["signer"]["subject"], "CN=kavrin-hc test document signer,O=kavrin-hc test bench,C=XK");
-      EXPECT_EQ(verification["signer"]["trusted"], true) << block;
-    }
+    const Json& verification = report["verification"];
+    EXPECT_GT(verification["document"]["signerCertificate"].get<std::string>().size(), 100u);
+    EXPECT_EQ(verification["document"]["signer"]["subject"],
+              "CN=kavrin-hc test document signer,O=kavrin-hc test bench,C=XK");
+    EXPECT_EQ(verification["document"]["signer"]["trusted"], true);
+    for (const char* block : kBlocks) EXPECT_EQ(verification[block], verification["document"]) << block;
     EXPECT_EQ(report["origin"], "ok");
     // "any" on a card of application 7 tries application 1 first.
     const std::vector<std::string> log = Bench::ApduLog();
@@ -76,6 +74,9 @@ TEST_P(CliReadTest, GenuineCardIsReadVerifiedTrustedAndOriginChecked) {
 TEST_P(CliReadTest, EachFaultFailsItsPartsWithItsMessageAndLeavesTheRestRight) {
   const std::vector<std::string> verifications(kAllParts.begin() + 4, kAllParts.end() - 1);
   const std::vector<std::string> documentRead = {"/document", "/verification/document", "/origin"};
+  const auto HashMismatch = [](const std::string& id) {
+    return "Hash of block with ID " + id + " does not match the hash in corresponding SOD block";
+  };
   const std::vector<std::string> firstSod = {"/verification/document", "/verification/fixedPerso", "/origin"};
   const struct {
     std::string fault;
@@ -83,12 +84,9 @@ TEST_P(CliReadTest, EachFaultFailsItsPartsWithItsMessageAndLeavesTheRestRight) {
     std::string message;
     std::string tampered = "";  // the block whose data the fault changed
   } cases[] = {
-      {"tamper-block=0D02", {"/verification/fixedPerso"},
-       "Hash of block with ID 0xD02 does not match the hash in corresponding SOD block", "/fixedPerso"},
-      {"tamper-block=0D03", {"/verification/variablePerso"},
-       "Hash of block with ID 0xD03 does not match the hash in corresponding SOD block", "/variablePerso"},
-      {"tamper-block=0D04", {"/verification/variableAdmin"},
-       "Hash of block with ID 0xD04 does not match the hash in corresponding SOD block", "/variableAdmin"},
+      {"tamper-block=0D02", {"/verification/fixedPerso"}, HashMismatch("0xD02"), "/fixedPerso"},
+      {"tamper-block=0D03", {"/verification/variablePerso"}, HashMismatch("0xD03"), "/variablePerso"},
+      {"tamper-block=0D04", {"/verification/variableAdmin"}, HashMismatch("0xD04"), "/variableAdmin"},
       {"bad-sod-signature", firstSod, "PKCS7 structure has invalid signature"},
       {"bad-sod-signature=0D09", {"/verification/variableAdmin"}, "PKCS7 structure has invalid signature"},
       {"sod-not-present", firstSod, "Card block with ID 3333 is not declared as present in the card"},
@@ -96,8 +94,7 @@ TEST_P(CliReadTest, EachFaultFailsItsPartsWithItsMessageAndLeavesTheRestRight) {
        "Chip serial number (1A2B3C4D5E6F707E) is not equal to chip serial number written in document block "
        "(1A2B3C4D5E6F7081)."},
       {"bad-aa-signature", {"/origin"}, "Active authentication error"},
-      {"wrong-aa-key", {"/origin"}, "Active authentication error"},
-      {"cloned-chip", {"/origin"}, "Hash of block with ID 0xD07 does not match the hash in corresponding SOD block"},
+      {"cloned-chip", {"/origin"}, HashMismatch("0xD07")},
       {"header-tag-mismatch=0D01", documentRead, "Tag value 0xD02 in read data block is different from required value 0xD01"},
       {"tiny-ef=0D01", documentRead, "Card's elementary file with id 0xD01 has too small size"},
       {"length-overflow=0D01", documentRead,
@@ -139,7 +136,6 @@ TEST_P(CliReadTest, AnswersThatStopAWholeReadOrNameTheReaders) {
   } cases[] = {
       {{"1"}, "readers", 0, Json{{"readers", {"Virtual PCD 00 00", "Virtual PCD 00 01"}}}},
       {{"1"}, "select", 0, Json{{"reader", "Virtual PCD 00 01"}}},
-      {{}, "select", 4, Error(noCard, "0x800704C7")},
       {{}, "read", 4, Error(noCard, "0x800704C7")},
       {{"0", "1"}, "read", 4, Error(several, "0x800704C7")},
       {{"0"}, "read --reader 'Virtual PCD 00 01'", 1, Error("No smart card inserted.", "0x8010000C")},

@@ -1,8 +1,5 @@
-// A whole read (open, four blocks, four verifications, origin check) against a card
-// that misbehaves: pulled before command k, for every k of the job on T=1 and a spread
-// on T=0 (exactly the parts that need command k or later fail, cleanly), reset by
-// another client; and, with kavrin-hc as separate processes, a card that stops
-// answering, two readers of one card at once, a reset storm.
+// A whole read against a card that misbehaves: pulled before any command, reset by
+// another client, silent, read by two processes at once, in a reset storm.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -82,8 +79,7 @@ std::optional<std::string> SelectedFile(const std::string& command) {
   return command.substr(10, 4);
 }
 
-// For each file, the command that ends its first reading: the last READ BINARY or
-// GET RESPONSE after its SELECT EF.
+// For each file, the last READ BINARY or GET RESPONSE of its first reading.
 std::map<std::string, std::size_t> FilesReadBy(const std::vector<std::string>& commands) {
   std::map<std::string, std::size_t> readyAt;
   std::optional<std::string> current;
@@ -92,15 +88,15 @@ std::map<std::string, std::size_t> FilesReadBy(const std::vector<std::string>& c
     if (const auto file = SelectedFile(commands[i])) {
       current = readyAt.count(*file) != 0 ? std::nullopt : file;
     } else if (instruction != "B0" && instruction != "C0") {
-      current.reset();  // another selection or command: what follows reads no file
+      current.reset();
     }
     if (current && (instruction == "B0" || instruction == "C0")) readyAt[*current] = i + 1;
   }
   return readyAt;
 }
 
-// A clean job: its commands, the last of the opening, and for each part the last
-// command it needs: its own, and those that first read the files it uses.
+// A clean job: its commands, the opening's last, and for each part the last it needs
+// (its own, and those that first read its files).
 struct JobShape {
   std::size_t commands = 0;
   std::size_t openLast = 0;
@@ -211,9 +207,7 @@ TEST_P(FaultMatrixTest, CardPulledBeforeCommandKFailsExactlyThePartsThatNeedIt) 
   if (std::string(GetParam()) == "T1") {
     for (std::size_t k = 1; k <= shape.commands; ++k) positions.push_back(k);
   } else {
-    // A spread: the first and last commands and those in between at even steps.
-    constexpr std::size_t kSpread = 10;
-    for (std::size_t i = 0; i < kSpread; ++i) positions.push_back(1 + i * (shape.commands - 1) / (kSpread - 1));
+    for (std::size_t i = 0; i < 10; ++i) positions.push_back(1 + i * (shape.commands - 1) / 9);  // first to last
   }
   for (const std::size_t k : positions) CheckRemovalBefore(k, shape, clean.report);
 }
@@ -233,8 +227,7 @@ class CliFaultsTest : public ::testing::Test {
   CliFaultsTest() { Bench::RemoveAllCards(); }
   ~CliFaultsTest() override { Bench::RemoveAllCards(); }
 
-  // The whole read by kavrin-hc; standard output and error together, so that any half
-  // output would show.
+  // Standard output and error together, so that any half output would show.
   static Bench::Run FullRead(const std::string& more = "") {
     return Bench::Hc("read --reader " + Bench::Quoted(Bench::Card("reader")) +
                      " --card-id 1 --verify --check-origin --json" + more + " 2>&1");
@@ -242,7 +235,6 @@ class CliFaultsTest : public ::testing::Test {
 };
 
 TEST_F(CliFaultsTest, ACardThatStopsAnsweringEndsTheReadAtTheDeadlineWithNothingHalf) {
-  // Silent in the middle of the document block's reading.
   Bench::Card("insert --timeout 60 --fault silent-after=12");
   const auto start = std::chrono::steady_clock::now();
   const Bench::Run run = FullRead(" --timeout 2");
@@ -257,7 +249,6 @@ TEST_F(CliFaultsTest, TwoProcessesReadingOneCardAtOnceEachGetTheWholeRightReport
   Bench::Card("insert --timeout 60");
   const Bench::Run clean = FullRead();
   ASSERT_EQ(clean.exitStatus, 0) << clean.output;
-  // gtest's assertions are thread-safe here.
   const auto reads = [&clean] {
     for (int i = 0; i < 15; ++i) {
       const Bench::Run run = FullRead();
@@ -286,13 +277,11 @@ TEST_F(CliFaultsTest, AResetStormFromAnotherProgramNeverGivesWrongOutput) {
       continue;
     }
     EXPECT_EQ(run.exitStatus, report == expected ? 0 : 3);
-    EXPECT_EQ(report["reader"], expected["reader"]);
-    EXPECT_EQ(report["cardId"], expected["cardId"]);
+    Json same = report;  // failed parts aside, the report is the clean one
     for (const Part& part : Parts()) {
-      if (!report.at(part.path).contains("error")) {
-        EXPECT_EQ(report.at(part.path), expected.at(part.path));
-      }
+      if (report.at(part.path).contains("error")) same[part.path] = expected.at(part.path);
     }
+    EXPECT_EQ(same, expected);
   }
   storm.join();
 }
