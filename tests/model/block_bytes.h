@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/exception.h"
+#include "fakes/raised.h"
 #include "support/text.h"
 #include "support/types.h"
 
@@ -24,8 +24,6 @@ inline ByteArray Utf16(const std::u16string& text) {
   return bytes;
 }
 
-inline ByteArray Filled(std::size_t size) { return ByteArray(size, 'A'); }
-
 // Tag and length least significant byte first, then the value.
 inline ByteArray Element(std::uint16_t tag, const ByteArray& value) {
   ByteArray bytes{static_cast<std::uint8_t>(tag & 0xFF), static_cast<std::uint8_t>(tag >> 8),
@@ -41,16 +39,8 @@ inline ByteArray Block(std::uint16_t tag, const std::vector<ByteArray>& elements
   return Element(tag, body);
 }
 
-// The message of the CardException that action raises, or "no exception".
 inline std::string CardError(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const CardException& e) {
-    return TAVQ::ToNarrow(e.message);
-  } catch (const TAVQ::Exception& e) {
-    return "unexpected exception: " + TAVQ::ToNarrow(e.message);
-  }
-  return "no exception";
+  return TAVQ::ToNarrow(Fakes::Raised<CardException>(action).message);
 }
 
 }  // namespace ZKTest

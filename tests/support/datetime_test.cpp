@@ -58,8 +58,6 @@ TEST(DateTimeTest, EveryRangeCheckNamesItsParameterInOrder) {
   const WString value = u"Value to add was out of range.";
   const RangeCase cases[] = {
       {"29 Feb 2023", [] { DateTime(2023, 2, 29, DateTimeKind::Utc); }, u"day"},
-      {"month 13", [] { DateTime(2024, 13, 1, DateTimeKind::Utc); }, u"month"},
-      {"year 0", [] { DateTime(0, 1, 1, DateTimeKind::Utc); }, u"year"},
       {"year before month", [] { DateTime(0, 13, 40); }, u"year"},
       {"month before day", [] { DateTime(2024, 13, 40); }, u"month"},
       {"hour 24", [] { DateTime(2024, 1, 1, 24, 0, 0, 0); }, u"hour"},
