@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 #include "fakes/fake_pcsc.h"
 #include "transport/pcsc_card_connection.h"
@@ -111,7 +112,6 @@ TEST_F(PCSCCommTest, ConnectPassesItsArgumentsAndAFailedDisconnectForgetsTheHand
   // The destructor leaves the card and swallows a failure.
   pcsc.FailNext(Call::Disconnect, kInvalidHandle);
   EXPECT_NO_THROW({ PCSCComm failing; Connect(failing); });
-  { PCSCComm comm; Connect(comm); }
   EXPECT_EQ(pcsc.Calls(Call::Disconnect).back().disposition, kLeaveCard);
 }
 
@@ -121,7 +121,6 @@ TEST_F(PCSCCommTest, TransmitStatusAndControl) {
   Connect(comm);
   pcsc.ExpectApdu("00", "9000");
   EXPECT_EQ(comm.Transmit(Hex("00"), false), Hex("9000"));
-  EXPECT_EQ(pcsc.Calls(Call::Transmit)[0].headerProtocol, kProtocolT0);
   // An answer larger than the short buffer is a PC/SC error; the extended buffer holds it.
   pcsc.ExpectApdu(Hex("00B00000000200"), ByteArray(600, 0x90));
   EXPECT_EQ(CodeOf([&] { comm.Transmit(Hex("00B00000000200"), false); }), kInsufficientBuffer);
@@ -132,10 +131,8 @@ TEST_F(PCSCCommTest, TransmitStatusAndControl) {
   std::uint32_t state = 0, protocol = 0;
   ByteArray atr;
   comm.Status(names, state, protocol, atr);
-  EXPECT_EQ(names, StringList{u"Reader 0"});
-  EXPECT_EQ(state, 0x34u);
-  EXPECT_EQ(protocol, kProtocolT0);
-  EXPECT_EQ(atr, ByteArray(32, 0x3B));
+  EXPECT_EQ(std::make_tuple(names, state, protocol, atr),
+            std::make_tuple(StringList{u"Reader 0"}, 0x34u, kProtocolT0, ByteArray(32, 0x3B)));
   comm.Control(0x42000D48, Hex("FF"));
   EXPECT_EQ(pcsc.Calls(Call::Control)[0].controlCode, 0x42000D48u);
   EXPECT_EQ(pcsc.Calls(Call::Control)[0].data, Hex("FF"));
@@ -188,12 +185,9 @@ TEST(PCSCCardConnectionTest, AResetCardIsReconnectedOnceThenTheTransactionStarts
   }
 }
 
-TEST(PCSCAttachedConnectionTest, BorrowsTheHandleWithTheProtocolFromOneStatus) {
-  Fakes::FakePCSC pcsc;
-  PCSCContext context;
-  context.Establish(kScopeSystem);
+TEST_F(PCSCCommTest, AnAttachedConnectionBorrowsTheHandleWithTheProtocolFromOneStatus) {
   PCSCComm owner;
-  owner.Connect(context.handle(), u"Reader 0", kShareShared, kProtocolT0OrT1);
+  Connect(owner);
   pcsc.SetProtocol(kProtocolT0);
   pcsc.ClearLog();
   {
