@@ -43,7 +43,6 @@ inline ByteArray Hex(std::string_view text) {
 struct CallRecord {
   Call call = Call::EstablishContext;
   Result result = 0;
-  ContextHandle context = 0;
   CardHandle card = 0;
   std::uint32_t scope = 0;
   std::uint32_t shareMode = 0;
@@ -99,8 +98,7 @@ class RecordingPCSC : public TAVQ::PCSC::PCSCApi {
     CallRecord& r = Record(Call::EstablishContext, std::nullopt);
     r.scope = scope;
     if (r.result != 0) return r.result;
-    r.context = *context = nextContext_++;
-    openContexts_.insert(r.context);
+    openContexts_.insert(*context = nextContext_++);
     return r.result;
   }
 
@@ -125,9 +123,8 @@ class RecordingPCSC : public TAVQ::PCSC::PCSCApi {
     return r.result;
   }
 
-  Result FreeMemory(ContextHandle context, const void* memory) override {
+  Result FreeMemory(ContextHandle, const void* memory) override {
     CallRecord& r = Record(Call::FreeMemory, std::nullopt);
-    r.context = context;
     if (lists_.erase(memory) == 0 && r.result == 0) r.result = TAVQ::PCSC::kInvalidParameter;
     return r.result;
   }
@@ -228,7 +225,6 @@ class RecordingPCSC : public TAVQ::PCSC::PCSCApi {
   CallRecord& Record(Call call, std::optional<ContextHandle> context, std::optional<CardHandle> card = {}) {
     CallRecord& r = log_.emplace_back();
     r.call = call;
-    r.context = context.value_or(0);
     r.card = card.value_or(0);
     auto& queued = next_[call];
     if (!queued.empty()) {
