@@ -42,12 +42,8 @@ struct Dialogue {
 
 const ByteArray k3F00 = Hex("3F00");
 
-// n bytes of the one byte in hex, then the status word.
-std::string Filled(const char* byte, std::size_t n, const char* sw) {
-  std::string hex;
-  for (std::size_t i = 0; i < n; ++i) hex += byte;
-  return hex + sw;
-}
+// n bytes of the value 0xDD in hex (digit D), then the status word.
+std::string Filled(char digit, std::size_t n, const char* sw) { return std::string(2 * n, digit) + sw; }
 
 TEST_F(ChannelTest, DialoguesOfEachCaseAndProtocol) {
   const Dialogue dialogues[] = {
@@ -75,10 +71,10 @@ TEST_F(ChannelTest, DialoguesOfEachCaseAndProtocol) {
       {"T0 extended case 2 after 6Cxx", kProtocolT0, CommandAPDU(0, 0xB0, 0, 0, 300, true),
        {{"00B0000000", "6C20"}, {"00B0000020", "01029000"}}, "01029000"},
       {"T0 extended case 2 collects no more than ne", kProtocolT0, CommandAPDU(0, 0xB0, 0, 0, 300, true),
-       {{"00B0000000", Filled("11", 256, "6100")}, {"00C000002C", Filled("22", 44, "6110")}},
-       Filled("11", 256, "") + Filled("22", 44, "6110"), true},
+       {{"00B0000000", Filled('1', 256, "6100")}, {"00C000002C", Filled('2', 44, "6110")}},
+       Filled('1', 256, "") + Filled('2', 44, "6110"), true},
       {"T0 extended case 2 cuts a surplus", kProtocolT0, CommandAPDU(0, 0xB0, 0, 0, 290, true),
-       {{"00B0000000", Filled("33", 300, "6100")}}, Filled("33", 290, "6100"), true},
+       {{"00B0000000", Filled('3', 300, "6100")}}, Filled('3', 290, "6100"), true},
       {"T0 extended case 2 error", kProtocolT0, CommandAPDU(0, 0xB0, 0, 0, 300, true), {{"00B0000000", "6982"}},
        "6982"},
       {"T1 case 4 unchanged", kProtocolT1, CommandAPDU(0, 0xA4, 4, 0x0C, k3F00, 0, false),

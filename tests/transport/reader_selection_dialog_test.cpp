@@ -45,14 +45,12 @@ struct Bench {
     dialog.Show();
   }
 
-  static PCSCContext Established() {
+  Fakes::FakePCSC pcsc;
+  PCSCContext context = [] {  // established before the dialog borrows it
     PCSCContext established;
     established.Establish(kScopeSystem);
     return established;
-  }
-
-  Fakes::FakePCSC pcsc;
-  PCSCContext context = Established();  // before the dialog borrows it
+  }();
   HealthCardDialog dialog{context, pcsc};
   StringList offered{u"(not asked)"};
 };
