@@ -1,6 +1,5 @@
-// A PC/SC with one reader whose card answers every command with the next answer of a
-// list, whatever the command was: the card as an attacker plays it (fuzz harnesses).
-// It keeps account of what the caller left open but judges nothing: no test framework.
+// One reader whose card answers each command with the next answer of a list, whatever
+// the command: the card as an attacker plays it (fuzz harnesses; no test framework).
 #pragma once
 
 #include <cstdio>
@@ -12,7 +11,6 @@
 
 namespace Fakes {
 
-// One answer of the card: the response bytes, or a PC/SC failure of the transmit.
 struct CardAnswer {
   TAVQ::ByteArray response;
   TAVQ::PCSC::Result failure = 0;
@@ -20,16 +18,12 @@ struct CardAnswer {
 
 class AnsweringCardPCSC : public RecordingPCSC {
  public:
-  // What the card does once its answers are used up.
-  enum class WhenExhausted {
-    Leave,      // the card is pulled: every later transmit and connect fails
-    RepeatLast  // it says its last answer again, forever (a card stuck in a loop)
-  };
+  // Once the answers are used up, the card is pulled or repeats its last answer forever.
+  enum class WhenExhausted { Leave, RepeatLast };
 
   static constexpr char16_t kReader[] = u"Answering Reader 0";
 
-  // More than maxTransmits commands abort the process: a caller that a card can keep
-  // talking forever is a finding, and it must not look like a slow run.
+  // More than maxTransmits commands abort: a caller a card can keep talking is a finding.
   AnsweringCardPCSC(std::uint32_t protocol, std::deque<CardAnswer> answers, WhenExhausted whenExhausted,
                     std::size_t maxTransmits)
       : answers_(std::move(answers)), whenExhausted_(whenExhausted), maxTransmits_(maxTransmits) {

@@ -11,7 +11,6 @@ std::atomic<int> refused{0};
 
 }  // namespace
 
-// The array forms call these.
 void* operator new(std::size_t size) {
   if (failing.load()) {
     ++refused;

@@ -1,6 +1,5 @@
-// A scripted PC/SC for unit tests, installed for its lifetime: ExpectApdu("00A4040C02 0D01",
-// "9000") scripts the next command and the card's answer. A command that differs from the
-// next scripted one (or comes after the script's end) fails the test and is answered 6F 00.
+// A scripted PC/SC: ExpectApdu("00A4040C02 0D01", "9000") scripts the next command and its
+// answer. Any other command fails the test and is answered 6F 00.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
-// A PC/SC in place of the platform's for its lifetime: it keeps the contexts, readers,
-// cards and transactions a real one would, logs every call with its arguments and
-// returns injected failures. What the card answers is up to the subclass.
+// A PC/SC installed for its lifetime: it keeps the handles a real one would, logs every
+// call with its arguments and returns injected failures; the subclass answers commands.
 #pragma once
 
 #include <algorithm>
@@ -31,15 +30,6 @@ enum class Call {
   Disconnect, Status, BeginTransaction, EndTransaction, Transmit, Control
 };
 
-// "SCardConnect" and so on.
-inline const char* CallName(Call call) {
-  static const char* const kNames[] = {
-      "SCardEstablishContext", "SCardReleaseContext", "SCardListReaders", "SCardFreeMemory",
-      "SCardConnect",          "SCardReconnect",      "SCardDisconnect",  "SCardStatus",
-      "SCardBeginTransaction", "SCardEndTransaction", "SCardTransmit",    "SCardControl"};
-  return kNames[static_cast<int>(call)];
-}
-
 // Bytes from hex text; spaces and other separators are ignored.
 inline ByteArray Hex(std::string_view text) {
   std::u16string digits;
@@ -49,11 +39,10 @@ inline ByteArray Hex(std::string_view text) {
   return TAVQ::FromHexString(digits);
 }
 
-// One PC/SC call as it arrived. Fields a call does not have stay at their defaults.
+// One call as it arrived; fields the call does not have stay at their defaults.
 struct CallRecord {
   Call call = Call::EstablishContext;
   Result result = 0;
-  ContextHandle context = 0;
   CardHandle card = 0;
   std::uint32_t scope = 0;
   std::uint32_t shareMode = 0;
@@ -71,13 +60,10 @@ class RecordingPCSC : public TAVQ::PCSC::PCSCApi {
   RecordingPCSC(const RecordingPCSC&) = delete;
   RecordingPCSC& operator=(const RecordingPCSC&) = delete;
 
-  // Readers in order; each holds a card unless RemoveCard says otherwise. Without
-  // readers, Connect accepts any name.
+  // Each reader holds a card unless removed; without readers, Connect accepts any name.
   void SetReaders(const TAVQ::StringList& readers) { readers_ = readers; }
   void RemoveCard(const std::u16string& reader) { empty_.insert(reader); }
-  // Protocol negotiated by Connect and Reconnect (default T=1).
   void SetProtocol(std::uint32_t protocol) { protocol_ = protocol; }
-  // The answer to reset Status reports, with the reader, the protocol and state 0x34.
   void SetAtr(ByteArray atr) { atr_ = std::move(atr); }
 
   // The next call of this kind returns code (queued: one code per call).
@@ -93,12 +79,11 @@ class RecordingPCSC : public TAVQ::PCSC::PCSCApi {
     return calls;
   }
   std::size_t Count(Call call) const { return Calls(call).size(); }
-  std::vector<std::string> CallNames() const {
-    std::vector<std::string> names;
-    for (const auto& record : log_) names.emplace_back(CallName(record.call));
-    return names;
+  std::vector<Call> Sequence() const {
+    std::vector<Call> calls;
+    for (const auto& record : log_) calls.push_back(record.call);
+    return calls;
   }
-  // Commands sent by Transmit, in order.
   std::vector<ByteArray> SentCommands() const {
     std::vector<ByteArray> commands;
     for (const auto& record : Calls(Call::Transmit)) commands.push_back(record.data);
@@ -113,8 +98,7 @@ class RecordingPCSC : public TAVQ::PCSC::PCSCApi {
     CallRecord& r = Record(Call::EstablishContext, std::nullopt);
     r.scope = scope;
     if (r.result != 0) return r.result;
-    r.context = *context = nextContext_++;
-    openContexts_.insert(r.context);
+    openContexts_.insert(*context = nextContext_++);
     return r.result;
   }
 
@@ -129,7 +113,7 @@ class RecordingPCSC : public TAVQ::PCSC::PCSCApi {
     if (r.result != 0) return r.result;
     if (*length != TAVQ::PCSC::kAutoAllocate) return r.result = TAVQ::PCSC::kInvalidParameter;
     if (readers_.empty()) return r.result = TAVQ::PCSC::kNoReadersAvailable;
-    // Each call gets its own buffer, so a missing or double free shows.
+    // A buffer per call, so a missing or double free shows.
     auto list = std::make_unique<std::u16string>();
     for (const auto& reader : readers_) list->append(reader).push_back(u'\0');
     list->push_back(u'\0');
@@ -139,10 +123,8 @@ class RecordingPCSC : public TAVQ::PCSC::PCSCApi {
     return r.result;
   }
 
-  Result FreeMemory(ContextHandle context, const void* memory) override {
+  Result FreeMemory(ContextHandle, const void* memory) override {
     CallRecord& r = Record(Call::FreeMemory, std::nullopt);
-    r.context = context;
-    // The buffer is gone whatever the injected result says: the caller handed it back.
     if (lists_.erase(memory) == 0 && r.result == 0) r.result = TAVQ::PCSC::kInvalidParameter;
     return r.result;
   }
@@ -236,16 +218,13 @@ class RecordingPCSC : public TAVQ::PCSC::PCSCApi {
   }
 
  protected:
-  // The card's answer to a command sent on an open card: the bytes, or a failure.
   virtual Result Answer(const ByteArray& command, ByteArray& answer) = 0;
 
  private:
-  // Logs the call with the injected result, if any; a call on a context or card handle
-  // that is not open fails as it would on a real PC/SC.
+  // Logs the call with its injected result; a handle that is not open fails as on a real PC/SC.
   CallRecord& Record(Call call, std::optional<ContextHandle> context, std::optional<CardHandle> card = {}) {
     CallRecord& r = log_.emplace_back();
     r.call = call;
-    r.context = context.value_or(0);
     r.card = card.value_or(0);
     auto& queued = next_[call];
     if (!queued.empty()) {

@@ -30,16 +30,14 @@ class HealthCardDialog : public ReaderSelectionDialog {
   Fakes::FakePCSC& pcsc_;
 };
 
-class ReaderSelectionDialogTest : public ::testing::Test {
- protected:
-  ReaderSelectionDialogTest() {
+struct Bench {
+  explicit Bench(const StringList& removed) {
     pcsc.SetReaders({u"Other", u"Health A", u"Broken", u"Empty", u"Weird", u"Health B"});
+    for (const auto& reader : removed) pcsc.RemoveCard(reader);
     pcsc.RemoveCard(u"Empty");
   }
-
   // Shows the dialog with a chooser that records what it was offered and picks `pick`.
   void Show(std::optional<std::size_t> pick) {
-    offered = {u"(not asked)"};
     dialog.chooser = [this, pick](const StringList& readers) {
       offered = readers;
       return pick;
@@ -47,57 +45,54 @@ class ReaderSelectionDialogTest : public ::testing::Test {
     dialog.Show();
   }
 
-  static PCSCContext Established() {
+  Fakes::FakePCSC pcsc;
+  PCSCContext context = [] {  // established before the dialog borrows it
     PCSCContext established;
     established.Establish(kScopeSystem);
     return established;
-  }
-
-  Fakes::FakePCSC pcsc;
-  PCSCContext context = Established();  // before the dialog borrows it
+  }();
   HealthCardDialog dialog{context, pcsc};
-  StringList offered;
+  StringList offered{u"(not asked)"};
 };
 
-TEST_F(ReaderSelectionDialogTest, OffersOnlyCardsThatPassTheCheckAndLeavesThemAll) {
-  Show(1);
-  EXPECT_EQ(offered, (StringList{u"Health A", u"Health B"}));
-  EXPECT_EQ(dialog.selectedReader, u"Health B");
-  EXPECT_EQ(dialog.activeProtocol, kProtocolT1);
-  EXPECT_EQ(pcsc.OpenCards(), 0u);
-  for (const auto& call : pcsc.Calls(Call::Disconnect)) EXPECT_EQ(call.disposition, kLeaveCard);
+TEST(ReaderSelectionDialogTest, OffersTheCardsThatPassTheCheckAndLeavesThemAll) {
+  const StringList both{u"Health A", u"Health B"}, notAsked{u"(not asked)"};
+  const struct {
+    const char* what;
+    StringList removed;
+    std::uint32_t flags;
+    std::optional<std::size_t> pick;
+    Result listFailure;
+    StringList offered;
+    std::u16string selected;
+  } cases[] = {
+      {"the second chosen", {}, kDialogMinimalUi, 1, 0, both, u"Health B"},
+      {"cancelled", {}, kDialogMinimalUi, std::nullopt, 0, both, u""},
+      {"a pick not offered", {}, kDialogMinimalUi, 2, 0, both, u""},
+      {"one card, minimal UI: taken unasked", {u"Health B"}, kDialogMinimalUi, std::nullopt, 0, notAsked, u"Health A"},
+      {"one card, full UI: asked", {u"Health B"}, 0, 0, 0, {u"Health A"}, u"Health A"},
+      {"no card", {u"Health A", u"Health B"}, kDialogMinimalUi, 0, 0, notAsked, u""},
+      {"no reader list", {}, kDialogMinimalUi, 0, kInvalidHandle, notAsked, u""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bench bench(c.removed);
+    bench.dialog.flags = c.flags;
+    if (c.listFailure != 0) bench.pcsc.FailNext(Call::ListReaders, c.listFailure);
+    bench.Show(c.pick);
+    EXPECT_EQ(bench.offered, c.offered);
+    EXPECT_EQ(bench.dialog.selectedReader, c.selected);
+    EXPECT_EQ(bench.dialog.activeProtocol, c.selected.empty() ? 0u : kProtocolT1);
+    EXPECT_EQ(bench.pcsc.OpenCards(), 0u);
+    for (const auto& call : bench.pcsc.Calls(Call::Disconnect)) EXPECT_EQ(call.disposition, kLeaveCard);
+  }
 }
 
-TEST_F(ReaderSelectionDialogTest, OneQualifyingCardIsTakenWithoutAskingOnlyWithMinimalUi) {
-  pcsc.RemoveCard(u"Health B");
-  Show(std::nullopt);
-  EXPECT_EQ(offered, StringList{u"(not asked)"});
-  EXPECT_EQ(dialog.selectedReader, u"Health A");
-  dialog.flags = 0;
-  Show(0);
-  EXPECT_EQ(offered, StringList{u"Health A"});
-  // Only a failing disconnect of the chosen card raises.
-  dialog.selectedReader.clear();
-  pcsc.FailAlways(Call::Disconnect, kRemovedCard);
-  EXPECT_EQ(Fakes::CodeOf([&] { Show(0); }), kRemovedCard);
-  EXPECT_TRUE(dialog.selectedReader.empty());
-  pcsc.FailAlways(Call::Disconnect, 0);
-}
-
-TEST_F(ReaderSelectionDialogTest, CancelledFailedOrWithoutCardsChoosesNothing) {
-  Show(std::nullopt);
-  Show(7);  // not one of the offered readers
-  EXPECT_TRUE(dialog.selectedReader.empty());
-  EXPECT_EQ(dialog.activeProtocol, 0u);
-  pcsc.FailNext(Call::ListReaders, kInvalidHandle);
-  Show(0);
-  EXPECT_TRUE(dialog.selectedReader.empty());
-  pcsc.RemoveCard(u"Health A");
-  pcsc.RemoveCard(u"Health B");
-  Show(0);
-  EXPECT_EQ(offered, StringList{u"(not asked)"});
-  EXPECT_TRUE(dialog.selectedReader.empty());
-  EXPECT_EQ(pcsc.OpenCards(), 0u);
+TEST(ReaderSelectionDialogTest, OnlyAFailingDisconnectOfTheChosenCardRaises) {
+  Bench bench({u"Health B"});
+  bench.pcsc.FailAlways(Call::Disconnect, kRemovedCard);
+  EXPECT_EQ(Fakes::CodeOf([&] { bench.Show(std::nullopt); }), kRemovedCard);
+  EXPECT_TRUE(bench.dialog.selectedReader.empty());
 }
 
 }  // namespace
