@@ -279,22 +279,31 @@ TEST_F(SmartCardServiceTest, NullResultsAndAMissingServiceAreReported) {
   EXPECT_EQ(notifier_.shown.size(), 3u);
 }
 
-TEST_F(SmartCardServiceTest, SelectsTheOnlyReaderWithAHealthCardWithoutAsking) {
+TEST_F(SmartCardServiceTest, TheOnlyReaderWithAHealthCardIsTakenWithoutAskingAndNoneIsACancellation) {
+  service_.chooser = [](const StringList&) -> std::optional<std::size_t> {
+    ADD_FAILURE() << "asked";
+    return 0;
+  };
+  pcsc_.SetReaders({u"Reader A"});
+  ExpectSelectApplication(pcsc_, 1, "6A82");
+  ExpectSelectApplication(pcsc_, 7, "6999");
+  EXPECT_EQ(service_.SelectReader(&reader_), kSelectionCancelled);
+  pcsc_.FailNext(Call::Transmit, PCSC::kRemovedCard);  // nor is a card that fails in transport
+  EXPECT_EQ(service_.SelectReader(&reader_), kSelectionCancelled);
+  EXPECT_EQ(reader_, u"caller's value");
+
   pcsc_.SetReaders({u"Reader A", u"Reader B"});
   // Reader A: another kind of card; reader B: a card of application 7 only.
   ExpectSelectApplication(pcsc_, 1, "6A82");
   ExpectSelectApplication(pcsc_, 7, "6A82");
   ExpectSelectApplication(pcsc_, 1, "6A82");
   ExpectSelectApplication(pcsc_, 7, "9000");
-  service_.chooser = [](const StringList&) -> std::optional<std::size_t> {
-    ADD_FAILURE() << "asked";
-    return 0;
-  };
   EXPECT_EQ(service_.SelectReader(&reader_), S_OK);
   EXPECT_EQ(reader_, u"Reader B");
   EXPECT_TRUE(pcsc_.ScriptDone());
   EXPECT_EQ(pcsc_.Calls(Call::EstablishContext)[0].scope, PCSC::kScopeSystem);
   EXPECT_TRUE(notifier_.shown.empty());
+  EXPECT_FALSE(Record().has_value());
 }
 
 TEST_F(SmartCardServiceTest, SeveralHealthCardsAreChosenByTheUser) {
@@ -311,19 +320,6 @@ TEST_F(SmartCardServiceTest, SeveralHealthCardsAreChosenByTheUser) {
     EXPECT_EQ(offered, (StringList{u"Reader A", u"Reader B"}));
     EXPECT_EQ(reader_, u"Reader B");  // a cancelled choice leaves the last one
   }
-}
-
-TEST_F(SmartCardServiceTest, NoHealthCardIsACancellationWithoutReport) {
-  pcsc_.SetReaders({u"Reader A"});
-  ExpectSelectApplication(pcsc_, 1, "6A82");
-  ExpectSelectApplication(pcsc_, 7, "6999");
-  EXPECT_EQ(service_.SelectReader(&reader_), kSelectionCancelled);
-  pcsc_.FailNext(Call::Transmit, PCSC::kRemovedCard);  // nor is a card that fails in transport
-  EXPECT_EQ(service_.SelectReader(&reader_), kSelectionCancelled);
-  EXPECT_TRUE(pcsc_.ScriptDone());
-  EXPECT_EQ(reader_, u"caller's value");
-  EXPECT_TRUE(notifier_.shown.empty());
-  EXPECT_FALSE(Record().has_value());
 }
 
 const WString kReader = u"Reader A";
@@ -454,14 +450,6 @@ TEST_F(DocReadServiceTest, VerificationChecksTheBlockAgainstItsOwnSod) {
   }
 }
 
-TEST_F(DocReadServiceTest, NullResultsAreRefusedWithoutTouchingTheCard) {
-  Open();
-  ExpectOnlyReport(service_.ReadZKDocumentData(static_cast<std::unique_ptr<ZK::DocumentBlockObject>*>(nullptr)),
-                   E_POINTER, u"Invalid pointer");
-  ExpectOnlyReport(service_.VerifyZKDocumentData(nullptr), E_POINTER, u"Invalid pointer");
-  EXPECT_TRUE(pcsc_.log().empty());
-}
-
 // A result slot whose object cannot be made, or refuses the block.
 struct FailingSlot : BlockObjectSlot<ZK::DocumentDataBlock> {
   HRESULT createStatus = S_OK;
@@ -474,8 +462,13 @@ struct FailingSlot : BlockObjectSlot<ZK::DocumentDataBlock> {
   void Discard() noexcept override { discarded = true; }
 };
 
-TEST_F(DocReadServiceTest, ObjectThatCannotBeMadeIsReportedAndOneThatRefusesTheBlockIsDropped) {
+TEST_F(DocReadServiceTest, ResultsThatCannotBeTakenAreReportedAndARefusedBlockIsDropped) {
   Open();
+  ExpectOnlyReport(service_.ReadZKDocumentData(static_cast<std::unique_ptr<ZK::DocumentBlockObject>*>(nullptr)),
+                   E_POINTER, u"Invalid pointer");
+  ExpectOnlyReport(service_.VerifyZKDocumentData(nullptr), E_POINTER, u"Invalid pointer");
+  EXPECT_TRUE(pcsc_.log().empty());
+
   ExpectBlockRead(pcsc_, 1, 0x0D01, DocumentBlock());
   FailingSlot cannotBeMade;
   cannotBeMade.createStatus = ToHResult(0x80040154u);
