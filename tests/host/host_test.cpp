@@ -68,14 +68,12 @@ Json RequestError(const std::string& message) {
 std::string Padded(const std::string& json, std::size_t size) { return json + std::string(size - json.size(), ' '); }
 
 TEST(HostSessionTest, EachBadRequestGetsAnErrorAndTheNextRequestIsServed) {
-  const std::string json = "The request is not valid JSON.";
-  const std::string utf8 = "The request is not valid UTF-8.";
   const std::string name = "\"request\" must name one of: version, listReaders, read, errorMessage.";
   const std::string cardId = "\"cardId\" must be 1, 7 or \"any\".";
   const std::string code = "\"code\" must be an error code: a 32-bit integer, or \"0x\" and eight hex digits.";
   const std::pair<std::string, std::string> cases[] = {
-      {R"({"request":"version")", json},
-      {"{\"request\":\"version\",\"x\":\"\xFF\"}", utf8},
+      {R"({"request":"version")", "The request is not valid JSON."},
+      {"{\"request\":\"version\",\"x\":\"\xFF\"}", "The request is not valid UTF-8."},
       {R"(["version"])", "The request must be a JSON object."},
       {R"({"request":"format"})", name},
       {R"({"reader":"x"})", name},
