@@ -68,9 +68,7 @@ Json Report() {
               {"variableAdmin", Json{{"InsuranceBasisRZZOCode", "0101"},
                                      {"InsuranceBasisRZZO", "Employed"},
                                      {"CarrierFamilyMember", 1},
-                                     {"CountryCode", "KVR"},
-                                     {"Country", nullptr},
-                                     {"Gender", 2}}},
+                                     {"Country", nullptr}}},
               {"variablePerso", Json{{"Permanent", 0}}},
               {"verification", Json{{"document", Verified("CN=Signer", nullptr)},
                                     {"fixedPerso", Error("PKCS7 structure has invalid signature")},
@@ -95,9 +93,7 @@ TEST(TextReportTest, ShowsPropertiesWithTheirMeaningsErrorsSignersAndWhatFailed)
             "  InsuranceBasisRZZOCode  0101 (Employed)\n"
             "  InsuranceBasisRZZO      Employed\n"
             "  CarrierFamilyMember     1 (yes)\n"
-            "  CountryCode             KVR\n"
             "  Country                 (absent)\n"
-            "  Gender                  2\n"
             "\n"
             "Variable personal data\n"
             "  Permanent  0 (no)\n"

@@ -17,9 +17,7 @@ TEST(NullResultOutOfMemory, EveryNullResultPathReturnsOutOfMemory) {
   CDocReadService service;
   const std::function<HRESULT()> methods[] = {
       [&] { return service.ReadZKDocumentData(static_cast<std::unique_ptr<ZK::DocumentBlockObject>*>(nullptr)); },
-      [&] { return service.ReadZKVariableAdminData(static_cast<std::unique_ptr<ZK::VariableAdminBlockObject>*>(nullptr)); },
       [&] { return service.VerifyZKDocumentData(nullptr); },
-      [&] { return service.VerifyZKVariablePersoData(nullptr); },
   };
   for (const auto& method : methods) {
     HRESULT status = S_OK;

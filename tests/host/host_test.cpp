@@ -5,32 +5,60 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <sstream>
-#include <streambuf>
 
 #include "host/frame.h"
-#include "tests/host/host_test_support.h"
+#include "host/host_services.h"
 
 namespace {
 
-using HostTest::Answers;
-using HostTest::Frame;
-using HostTest::Json;
-using HostTest::RecordingServices;
+using Host::Json;
+
+std::string Frame(const std::string& body) {
+  const auto length = static_cast<std::uint32_t>(body.size());
+  return std::string(reinterpret_cast<const char*>(&length), sizeof length) + body;
+}
+
+// The host's output as parsed frame bodies; a stray or cut-short frame fails the test.
+std::vector<Json> Answers(const std::string& output) {
+  std::vector<Json> answers;
+  std::uint32_t length = 0;
+  for (std::size_t at = 0; at < output.size(); at += sizeof length + length) {
+    std::memcpy(&length, output.data() + at, std::min(sizeof length, output.size() - at));
+    EXPECT_LE(sizeof length + length, output.size() - at) << "a frame cut short";
+    answers.push_back(Json::parse(output.substr(at + sizeof length, length)));
+  }
+  return answers;
+}
+
+class RecordingServices : public Host::HostServices {
+ public:
+  Json ReaderList() override { return readers; }
+  Json Read(const Cli::ReadRequest& request) override {
+    reads.push_back(request);
+    return Json{{"reader", "Recorded"}};
+  }
+  Json ErrorMessage(std::int32_t code) override {
+    codes.push_back(code);
+    return Json{{"code", code}};
+  }
+
+  Json readers = Json{{"readers", Json::array()}};
+  std::vector<Cli::ReadRequest> reads;
+  std::vector<std::int32_t> codes;
+};
 
 const std::string kVersion = Frame(R"({"request":"version"})");
 const Json kVersionAnswer{{"host", "org.kavrin.hc"}, {"version", Host::kHostVersion}};
 
-std::vector<Json> Serve(std::istream& in, RecordingServices& services) {
+std::vector<Json> Serve(const std::string& input, RecordingServices& services) {
+  std::istringstream in(input);
   std::ostringstream out;
   Host::Serve(in, out, services);
   return Answers(out.str());
-}
-
-std::vector<Json> Serve(const std::string& input, RecordingServices& services) {
-  std::istringstream in(input);
-  return Serve(in, services);
 }
 
 Json RequestError(const std::string& message) {
@@ -40,28 +68,19 @@ Json RequestError(const std::string& message) {
 std::string Padded(const std::string& json, std::size_t size) { return json + std::string(size - json.size(), ' '); }
 
 TEST(HostSessionTest, EachBadRequestGetsAnErrorAndTheNextRequestIsServed) {
-  const std::string json = "The request is not valid JSON.";
-  const std::string utf8 = "The request is not valid UTF-8.";
   const std::string name = "\"request\" must name one of: version, listReaders, read, errorMessage.";
   const std::string cardId = "\"cardId\" must be 1, 7 or \"any\".";
   const std::string code = "\"code\" must be an error code: a 32-bit integer, or \"0x\" and eight hex digits.";
   const std::pair<std::string, std::string> cases[] = {
-      {R"({"request":"version")", json},
-      {"", json},
-      {"{\"request\":\"version\",\"x\":\"\xFF\"}", utf8},
-      {"{\"request\":\"\xED\xA0\x80\"}", utf8},  // surrogate
+      {R"({"request":"version")", "The request is not valid JSON."},
+      {"{\"request\":\"version\",\"x\":\"\xFF\"}", "The request is not valid UTF-8."},
       {R"(["version"])", "The request must be a JSON object."},
       {R"({"request":"format"})", name},
-      {R"({"request":7})", name},
       {R"({"reader":"x"})", name},
       {R"({"request":"read","checkorigin":true})", "The request has a field it does not know: \"checkorigin\"."},
-      {R"({"request":"version","code":1})", "The request has a field it does not know: \"code\"."},
       {R"({"request":"read","cardId":2})", cardId},
-      {R"({"request":"read","cardId":"1"})", cardId},
       {R"({"request":"read","cardId":1.0})", cardId},
       {R"({"request":"read","verify":"yes"})", "\"verify\" must be true or false."},
-      {R"({"request":"read","checkOrigin":1})", "\"checkOrigin\" must be true or false."},
-      {R"({"request":"read","reader":5})", "\"reader\" must be the name of a reader."},
       {R"({"request":"read","reader":""})", "\"reader\" must be the name of a reader."},
       {R"({"request":"read","verify":true,"trustAnchors":["x"]})",
        "\"trustAnchors\" must be PEM text of one or more certificates."},
@@ -70,10 +89,8 @@ TEST(HostSessionTest, EachBadRequestGetsAnErrorAndTheNextRequestIsServed) {
       {R"({"request":"read","verify":true,"trustAnchors":""})", "The trust anchors hold no certificate"},
       {R"({"request":"errorMessage"})", code},
       {R"({"request":"errorMessage","code":4294967296})", code},
-      {R"({"request":"errorMessage","code":-2147483649})", code},
       {R"({"request":"errorMessage","code":1.5})", code},
       {R"({"request":"errorMessage","code":"0x8010069"})", code},
-      {R"({"request":"errorMessage","code":"-0x0000001"})", code},
       {Padded(R"({"request":"version"})", Host::kMaxRequestBytes + 1),
        "The request is 1048577 bytes long; at most 1048576 are read."},
   };
@@ -92,21 +109,16 @@ TEST(HostSessionTest, RequestsAreAnsweredInOrderAndTheirFieldsReachTheServices) 
                             Frame(R"({"request":"read","cardId":"any","checkOrigin":true,"reader":null})") +
                             Frame(R"({"request":"listReaders"})") +
                             Frame(R"({"request":"errorMessage","code":2148532329})") +
-                            Frame(R"({"request":"errorMessage","code":-2146435063})") +
                             Frame(R"({"request":"errorMessage","code":"0x8007139f"})") +
                             Frame(R"({"request":"errorMessage","code":"0XFFFFFFFF"})") +
-                            Frame(R"({"request":"errorMessage","code":-2147483648})") +
                             Frame(R"({"request":"errorMessage","code":4294967295})") +
                             Frame(R"({"request":"read","verify":false,"checkOrigin":false})") +
                             Frame(Padded(R"({"request":"version"})", Host::kMaxRequestBytes));
-  const std::vector<Json> answers = Serve(input, services);
-
-  ASSERT_EQ(answers.size(), 11u);
-  EXPECT_EQ(answers[0], (Json{{"reader", "Recorded"}}));
-  EXPECT_EQ(answers[2], services.readers);
-  EXPECT_EQ(answers[3], (Json{{"code", static_cast<std::int32_t>(0x80100069u)}}));
-  EXPECT_EQ(answers[10], kVersionAnswer) << "a request of exactly the limit is read";
-
+  const Json read{{"reader", "Recorded"}};
+  const auto code = [](std::uint32_t code) { return Json{{"code", static_cast<std::int32_t>(code)}}; };
+  EXPECT_EQ(Serve(input, services),
+            (std::vector<Json>{read, read, services.readers, code(0x80100069u), code(0x8007139Fu), code(~0u), code(~0u),
+                               read, kVersionAnswer}));  // the last: a request of exactly the limit
   ASSERT_EQ(services.reads.size(), 3u);
   EXPECT_EQ(services.reads[0].reader, TAVQ::WString(u"Reader B"));
   EXPECT_EQ(services.reads[0].cardId, 7);
@@ -115,9 +127,6 @@ TEST(HostSessionTest, RequestsAreAnsweredInOrderAndTheirFieldsReachTheServices) 
   EXPECT_EQ(services.reads[1].cardId, 0xFFFF);
   EXPECT_TRUE(!services.reads[1].verify && services.reads[1].checkOrigin);
   EXPECT_FALSE(services.reads[2].verify || services.reads[2].checkOrigin);
-  EXPECT_EQ(services.codes, (std::vector<std::int32_t>{static_cast<std::int32_t>(0x80100069u),
-                                                       static_cast<std::int32_t>(0x80100009u),
-                                                       static_cast<std::int32_t>(0x8007139Fu), -1, INT32_MIN, -1}));
 }
 
 TEST(HostSessionTest, AFrameCutShortGetsOneErrorAndEndsTheHost) {
@@ -126,6 +135,7 @@ TEST(HostSessionTest, AFrameCutShortGetsOneErrorAndEndsTheHost) {
       {kVersion.substr(0, 12), "The request ends before its declared length of 21 bytes."},
       {Frame(std::string(Host::kMaxRequestBytes + 10, ' ')).substr(0, 100),
        "The request ends before its declared length of 1048586 bytes."},
+      {std::string(4, '\xFF') + "{}", "The request ends before its declared length of 4294967295 bytes."},
   };
   for (const auto& [input, message] : cases) {
     SCOPED_TRACE(message);
@@ -134,55 +144,6 @@ TEST(HostSessionTest, AFrameCutShortGetsOneErrorAndEndsTheHost) {
   }
   RecordingServices services;
   EXPECT_TRUE(Serve("", services).empty()) << "a closed input ends the host without an answer";
-}
-
-// A header that declares 4 GiB - 1 bytes, that many filler bytes, and then what follows,
-// without holding the gigabytes in memory.
-class HugeFrameBuffer : public std::streambuf {
- public:
-  HugeFrameBuffer(std::uint64_t fillerBytes, std::string after) : filler_(fillerBytes), after_(std::move(after)) {
-    setg(header_, header_, header_ + sizeof header_);
-  }
-
- protected:
-  int_type underflow() override {
-    if (filler_ > 0) {
-      const std::size_t chunk = filler_ < sizeof chunk_ ? static_cast<std::size_t>(filler_) : sizeof chunk_;
-      filler_ -= chunk;
-      setg(chunk_, chunk_, chunk_ + chunk);
-      return traits_type::to_int_type(*gptr());
-    }
-    if (afterServed_ || after_.empty()) return traits_type::eof();
-    afterServed_ = true;
-    setg(after_.data(), after_.data(), after_.data() + after_.size());
-    return traits_type::to_int_type(*gptr());
-  }
-
- private:
-  char header_[4] = {'\xFF', '\xFF', '\xFF', '\xFF'};
-  char chunk_[1 << 20] = {};
-  std::uint64_t filler_;
-  std::string after_;
-  bool afterServed_ = false;
-};
-
-TEST(HostSessionTest, AFourGigabyteLengthIsReadPastOrEndsTheHostWhenItsBytesAreMissing) {
-  const struct {
-    std::uint64_t filler;
-    std::string after;
-    std::vector<Json> answers;
-  } cases[] = {
-      {0xFFFFFFFFull, kVersion,
-       {RequestError("The request is 4294967295 bytes long; at most 1048576 are read."), kVersionAnswer}},
-      {1000, "", {RequestError("The request ends before its declared length of 4294967295 bytes.")}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.filler);
-    auto buffer = std::make_unique<HugeFrameBuffer>(c.filler, c.after);
-    std::istream in(buffer.get());
-    RecordingServices services;
-    EXPECT_EQ(Serve(in, services), c.answers);
-  }
 }
 
 TEST(HostSessionTest, AnAnswerOverTheBrowsersLimitBecomesAnError) {
@@ -198,6 +159,31 @@ TEST(HostSessionTest, AnAnswerOverTheBrowsersLimitBecomesAnError) {
                        {"message", "The answer is longer than the 1048576 bytes a browser accepts."}}}};
   EXPECT_EQ(Serve(Frame(R"({"request":"listReaders"})") + kVersion, services),
             (std::vector<Json>{tooLong, kVersionAnswer}));
+}
+
+
+// The real program: binary frames on stdout and nothing else, and a clean exit at the end
+// of stdin.
+std::string ReadAll(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+TEST(HostProcessTest, AnswersEveryFrameOnStdoutAndEndsWhenStdinCloses) {
+  const std::string dir = ::testing::TempDir();
+  // A length whose bytes include 0x0A and 0x0D: a text-mode stream would change them.
+  std::ofstream(dir + "host-in", std::ios::binary)
+      << Frame("{\"request\":\"version\"" + std::string(0x0A0D - 21, ' ') + "}") << Frame("\n\r\n")
+      << Frame(R"({"request":"errorMessage","code":"0x80100069"})");
+  const std::string command =
+      std::string(KAVRIN_HC_HOST) + " <" + dir + "host-in >" + dir + "host-out 2>" + dir + "host-err";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(Answers(ReadAll(dir + "host-out")),
+            (std::vector<Json>{kVersionAnswer, RequestError("The request is not valid JSON."),
+                               Json{{"code", "0x80100069"}, {"message", "Card was removed."}}}));
+  EXPECT_EQ(ReadAll(dir + "host-err"), "");
 }
 
 }  // namespace

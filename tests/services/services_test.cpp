@@ -1,0 +1,500 @@
+// The services over the real card engine and transport, with the scripted PC/SC in place
+// of the platform's: what they do, what they report and what they trace. The card's bytes
+// and APDU dialogues are written out by hand, so the tests share no encoder with the code.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "card/test_pki.h"
+#include "fakes/fake_pcsc.h"
+#include "services/doc_read_service.h"
+#include "services/error_record.h"
+#include "services/handle_exception.h"
+#include "services/report_error.h"
+#include "services/service_status.h"
+#include "services/smart_card_service.h"
+#include "services/trace_scope.h"
+#include "services/user_notifier.h"
+#include "services/utilities_service.h"
+#include "support/exception.h"
+#include "support/text.h"
+#include "support/types.h"
+
+using namespace TAVQ;
+using Fakes::Call;
+
+namespace {
+
+inline ByteArray Cat(ByteArray out, const ByteArray& tail) {
+  out.insert(out.end(), tail.begin(), tail.end());
+  return out;
+}
+
+inline ByteArray Ascii(const std::string& text) { return ByteArray(text.begin(), text.end()); }
+
+inline ByteArray Utf16(const std::u16string& text) {
+  ByteArray out;
+  for (char16_t unit : text) out = Cat(out, {std::uint8_t(unit & 0xFF), std::uint8_t(unit >> 8)});
+  return out;
+}
+
+// One TLV element: tag and length least significant byte first, then the value.
+inline ByteArray Element(std::uint16_t tag, const ByteArray& value) {
+  return Cat({std::uint8_t(tag), std::uint8_t(tag >> 8), std::uint8_t(value.size()), std::uint8_t(value.size() >> 8)},
+             value);
+}
+
+// A whole block: its header (tag, body length) and the elements back to back.
+inline ByteArray Block(std::uint16_t tag, const std::vector<ByteArray>& elements) {
+  ByteArray body;
+  for (const ByteArray& element : elements) body = Cat(body, element);
+  return Element(tag, body);
+}
+
+// Header block 0x0D00: document ID "01" or "07", and every block declared present.
+inline ByteArray HeaderBlock(const std::string& documentId) {
+  const ByteArray present = {0x00, 0x0D, 0x01, 0x0D, 0x02, 0x0D, 0x03, 0x0D, 0x04, 0x0D, 0x05, 0x0D, 0x06, 0x0D, 0x09, 0x0D};
+  return Block(0x0D00, {Element(0x0601, Ascii(documentId)), Element(0x0602, Ascii("01")), Element(0x0603, present)});
+}
+
+// Block 0x0D01, issued 15.03.2021: longer than one READ BINARY chunk.
+inline ByteArray DocumentBlock() {
+  return Block(0x0D01, {Element(0x0611, Utf16(u"Fond zdravstvenog osiguranja \u010Ca\u010Dak")),
+                        Element(0x0612, Ascii("12345")),
+                        Element(0x0613, Ascii("00012345678")), Element(0x0615, Ascii("15032021")),
+                        Element(0x0616, Ascii("14032031")), Element(0x0617, Ascii("0123456789ABCDEF")),
+                        Element(0x0618, Ascii("SR"))});
+}
+
+// SELECT of card application 1 or 7, answered with the status word (hex).
+inline void ExpectSelectApplication(Fakes::FakePCSC& pcsc, std::uint16_t cardId, const std::string& statusWord = "9000") {
+  pcsc.ExpectApdu(cardId == 7 ? "00A404000FF381000002534552534F564F5A4B0100" : "00A404000DF38100000253455256535A4B0100",
+                  statusWord);
+}
+
+// The whole read of one block: SELECT application, SELECT EF, the 4-byte header, the
+// block in READ BINARY chunks of at most 128 bytes.
+inline void ExpectBlockRead(Fakes::FakePCSC& pcsc, std::uint16_t cardId, std::uint16_t blockId, const ByteArray& block) {
+  const ByteArray ok = {0x90, 0x00};
+  const auto size = static_cast<std::uint16_t>(block.size());
+  ExpectSelectApplication(pcsc, cardId);
+  pcsc.ExpectApdu({0x00, 0xA4, 0x00, 0x00, 0x02, std::uint8_t(blockId >> 8), std::uint8_t(blockId), 0x00},
+                  {0x00, 0x00, std::uint8_t(size >> 8), std::uint8_t(size), 0x90, 0x00});
+  pcsc.ExpectApdu({0x00, 0xB0, 0x00, 0x00, 0x04}, Cat(ByteArray(block.begin(), block.begin() + 4), ok));
+  for (std::size_t offset = 0; offset < block.size(); offset += 128) {
+    const std::size_t chunk = std::min<std::size_t>(128, block.size() - offset);
+    pcsc.ExpectApdu({0x00, 0xB0, std::uint8_t(offset >> 8), std::uint8_t(offset), std::uint8_t(chunk)},
+                    Cat(ByteArray(block.begin() + offset, block.begin() + offset + chunk), ok));
+  }
+}
+
+std::vector<WString> traceLines;
+void CollectTrace(const WString& line) { traceLines.push_back(line); }
+
+class RecordingNotifier : public UserNotifier {
+ public:
+  void Notify(const WString& description) noexcept override { shown.push_back(description); }
+  std::vector<WString> shown;
+};
+
+// A recording notifier, trace and a clean per-thread error record for each test.
+class ReportingTest : public ::testing::Test {
+ protected:
+  ReportingTest() : previousStore_(InstallErrorRecordStore(&store_)) {
+    ThreadErrorRecordStore::Clear();
+    traceLines.clear();
+    InstallTraceSink(&CollectTrace);
+  }
+  ~ReportingTest() override {
+    InstallTraceSink(nullptr);
+    InstallErrorRecordStore(previousStore_);
+    ThreadErrorRecordStore::Clear();
+  }
+
+  static std::optional<ErrorRecord> Record() { return ThreadErrorRecordStore::Current(); }
+
+  // The one report since the last call: shown, and recorded with the same text.
+  void ExpectOnlyReport(HRESULT status, HRESULT expected, const WString& description) {
+    EXPECT_EQ(status, expected);
+    EXPECT_EQ(notifier_.shown, std::vector<WString>{description});
+    ASSERT_TRUE(Record().has_value());
+    EXPECT_EQ(Record()->description, description);
+    notifier_.shown.clear();
+  }
+
+  Fakes::FakePCSC pcsc_;
+  RecordingNotifier notifier_;
+  ScopedUserNotifier scopedNotifier_{notifier_};
+
+ private:
+  ThreadErrorRecordStore store_;
+  ErrorRecordStore* previousStore_;
+};
+using ErrorReportingTest = ReportingTest;
+
+template <class E>
+std::function<void()> Throws(E exception) {
+  return [exception] { throw exception; };
+}
+
+TEST_F(ErrorReportingTest, EachKindOfExceptionGivesItsStatusAndOneReport) {
+  const PCSC::PCSCWin32Exception removed("SCardTransmit", static_cast<std::int32_t>(0x80100069u));
+  const Win32Exception wide("Call", 70000);
+  const ArgumentOutOfRangeException argument(u"day");
+  const CardException card(u"Read document has ID 7, but ID 1 was requested.");
+  const struct {
+    const char* what;
+    std::function<void()> raise;
+    HRESULT status;
+    WString message;
+  } cases[] = {
+      {"applet, four digits in capitals", Throws(JavaCard::AppletException(0x0A0B)), ToHResult(0x80040A0Bu),
+       u"Card applet returned an error 0A0Bh"},
+      {"PC/SC code as it is", Throws(removed), ToHResult(0x80100069u), removed.message},
+      {"Win32 code", Throws(Win32Exception("CreateFile", 5)), ToHResult(0x80070005u), u"Access is denied."},
+      {"Win32 code past 16 bits", Throws(wide), ToHResult(0x80071170u), wide.message},
+      {"Win32 code zero", Throws(Win32Exception("Call", 0)), DISP_E_EXCEPTION, u"The operation completed successfully."},
+      {"other of the tree", Throws(argument), DISP_E_EXCEPTION, argument.message},
+      {"card", Throws(card), E_FAIL, card.message},
+      {"allocation", Throws(std::bad_alloc()), E_OUTOFMEMORY,
+       u"Not enough memory resources are available to complete this operation."},
+      {"standard", Throws(std::out_of_range("map::at")), E_UNEXPECTED, u"map::at"},
+      {"foreign", [] { throw 42; }, E_UNEXPECTED, u"Catastrophic failure"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    HRESULT status = S_OK;
+    try {
+      c.raise();
+    } catch (...) {
+      status = HandleException(SmartCardServiceIdentity());
+    }
+    ExpectOnlyReport(status, c.status, c.message);
+    EXPECT_EQ(Record()->source, u"KAVRIN.HC.SmartCard.1");
+  }
+  EXPECT_EQ(HandleException(DocReadServiceIdentity()), E_UNEXPECTED) << "no exception in flight";
+  EXPECT_EQ(notifier_.shown.size(), 1u);
+}
+
+TEST_F(ErrorReportingTest, ReportErrorShowsPublishesAndNeverReturnsSuccess) {
+  const ServiceIdentity& docRead = DocReadServiceIdentity();
+  ExpectOnlyReport(ReportError(docRead, u"Reader name is missing", E_INVALIDARG), E_INVALIDARG, u"Reader name is missing");
+  EXPECT_EQ(Record()->interfaceId, docRead.interfaceId);
+  EXPECT_EQ(Record()->source, u"KAVRIN.HC.DocRead.1");
+
+  EXPECT_EQ(ReportError(docRead, u"text", S_OK), DISP_E_EXCEPTION);
+  EXPECT_EQ(ReportError(docRead, "text", S_OK), DISP_E_EXCEPTION);
+  EXPECT_EQ(ReportError(docRead, static_cast<const char16_t*>(nullptr), S_OK), kUnknownErrorStatus);
+  EXPECT_EQ(Record()->description, u"Unknown Error");
+  EXPECT_EQ(ReportError(docRead, static_cast<const char16_t*>(nullptr), E_FAIL), E_FAIL);
+  EXPECT_EQ(ReportError(docRead, "Kartica \xC4\x8D", E_FAIL), E_FAIL);
+  EXPECT_EQ(Record()->description, u"Kartica \u010D");
+  // A null narrow text is shown, but publishes nothing.
+  EXPECT_EQ(ReportError(docRead, static_cast<const char*>(nullptr), E_FAIL), E_POINTER);
+  EXPECT_EQ(Record()->description, u"Kartica \u010D");
+  EXPECT_EQ(notifier_.shown.size(), 6u);
+}
+
+struct FailingStore : ErrorRecordStore {
+  bool Publish(const ServiceIdentity&, const WString&) noexcept override { return false; }
+};
+
+TEST_F(ErrorReportingTest, RecordThatCannotBeMadeKeepsThePreviousOneAndRecordsArePerThread) {
+  ReportError(DocReadServiceIdentity(), u"first", E_FAIL);
+  FailingStore failing;
+  ErrorRecordStore* previous = InstallErrorRecordStore(&failing);
+  EXPECT_EQ(ReportError(DocReadServiceIdentity(), u"second", E_INVALIDARG), E_INVALIDARG);
+  InstallErrorRecordStore(previous);
+  EXPECT_EQ(Record()->description, u"first");
+  EXPECT_EQ(notifier_.shown.size(), 2u);
+
+  bool otherSawNone = false;
+  std::thread([&] { otherSawNone = !ThreadErrorRecordStore::Current().has_value(); }).join();
+  EXPECT_TRUE(otherSawNone);
+}
+
+TEST_F(ErrorReportingTest, GetErrorMessageNeverReportsAndTracesTheCodeAsASignedNumber) {
+  CUtilitiesService service;
+  WString text;
+  EXPECT_EQ(service.GetErrorMessage(static_cast<std::int32_t>(0x80070057u), &text), S_OK);
+  EXPECT_EQ(text, u"The parameter is incorrect.");
+  EXPECT_EQ(traceLines, (std::vector<WString>{u"Enter CUtilitiesService::GetErrorMessage ErrorCode=-2147024809",
+                                              u"Exit CUtilitiesService::GetErrorMessage result=0"}));
+  EXPECT_EQ(service.GetErrorMessage(5, nullptr), E_POINTER);
+  EXPECT_TRUE(notifier_.shown.empty());
+  EXPECT_FALSE(Record().has_value());
+}
+
+class SmartCardServiceTest : public ReportingTest {
+ protected:
+  ~SmartCardServiceTest() override {
+    EXPECT_EQ(pcsc_.OpenContexts() + pcsc_.OpenCards() + pcsc_.OpenTransactions(), 0u) << "left open";
+  }
+
+  CSmartCardService service_;
+  WString reader_ = u"caller's value";
+};
+
+TEST_F(SmartCardServiceTest, ListsReadersInOrderAndNoServiceOrNoReadersIsAnEmptyList) {
+  pcsc_.SetReaders({u"Zeta Reader", u"Alpha Reader"});
+  StringList readers;
+  EXPECT_EQ(service_.ListReaders(&readers), S_OK);
+  EXPECT_EQ(readers, (StringList{u"Zeta Reader", u"Alpha Reader"}));
+  EXPECT_EQ(pcsc_.Calls(Call::EstablishContext).at(0).scope, PCSC::kScopeUser);
+  const struct {
+    Call call;
+    PCSC::Result code;
+    HRESULT status;
+  } cases[] = {
+      {Call::EstablishContext, PCSC::kNoService, S_OK},
+      {Call::ListReaders, PCSC::kServiceStopped, S_OK},
+      {Call::ListReaders, PCSC::kNoReadersAvailable, S_OK},
+      {Call::ListReaders, PCSC::kInternalError, ToHResult(0x80100001u)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.code);
+    readers = {u"stale"};
+    pcsc_.FailNext(c.call, c.code);
+    EXPECT_EQ(service_.ListReaders(&readers), c.status);
+    EXPECT_EQ(readers.empty(), c.status == S_OK);
+    EXPECT_EQ(notifier_.shown.size(), c.status == S_OK ? 0u : 1u);
+  }
+  EXPECT_EQ(Record()->source, u"KAVRIN.HC.SmartCard.1");
+}
+
+TEST_F(SmartCardServiceTest, NullResultsAndAMissingServiceAreReported) {
+  EXPECT_EQ(service_.ListReaders(nullptr), E_INVALIDARG);
+  EXPECT_EQ(service_.SelectReader(nullptr), E_INVALIDARG);
+  EXPECT_EQ(notifier_.shown, (std::vector<WString>{u"Readers parameter cannot be null.", u"Reader name cannot be empty."}));
+  EXPECT_TRUE(pcsc_.log().empty());
+  pcsc_.FailNext(Call::EstablishContext, PCSC::kNoService);  // unlike ListReaders, SelectReader reports it
+  EXPECT_EQ(service_.SelectReader(&reader_), ToHResult(0x8010001Du));
+  EXPECT_EQ(notifier_.shown.size(), 3u);
+}
+
+TEST_F(SmartCardServiceTest, TheOnlyReaderWithAHealthCardIsTakenWithoutAskingAndNoneIsACancellation) {
+  service_.chooser = [](const StringList&) -> std::optional<std::size_t> {
+    ADD_FAILURE() << "asked";
+    return 0;
+  };
+  pcsc_.SetReaders({u"Reader A"});
+  ExpectSelectApplication(pcsc_, 1, "6A82");
+  ExpectSelectApplication(pcsc_, 7, "6999");
+  EXPECT_EQ(service_.SelectReader(&reader_), kSelectionCancelled);
+  pcsc_.FailNext(Call::Transmit, PCSC::kRemovedCard);  // nor is a card that fails in transport
+  EXPECT_EQ(service_.SelectReader(&reader_), kSelectionCancelled);
+  EXPECT_EQ(reader_, u"caller's value");
+
+  pcsc_.SetReaders({u"Reader A", u"Reader B"});
+  // Reader A: another kind of card; reader B: a card of application 7 only.
+  ExpectSelectApplication(pcsc_, 1, "6A82");
+  ExpectSelectApplication(pcsc_, 7, "6A82");
+  ExpectSelectApplication(pcsc_, 1, "6A82");
+  ExpectSelectApplication(pcsc_, 7, "9000");
+  EXPECT_EQ(service_.SelectReader(&reader_), S_OK);
+  EXPECT_EQ(reader_, u"Reader B");
+  EXPECT_TRUE(pcsc_.ScriptDone());
+  EXPECT_EQ(pcsc_.Calls(Call::EstablishContext)[0].scope, PCSC::kScopeSystem);
+  EXPECT_TRUE(notifier_.shown.empty());
+  EXPECT_FALSE(Record().has_value());
+}
+
+TEST_F(SmartCardServiceTest, SeveralHealthCardsAreChosenByTheUser) {
+  pcsc_.SetReaders({u"Reader A", u"Reader B"});
+  for (std::optional<std::size_t> choice : {std::optional<std::size_t>(1), std::optional<std::size_t>()}) {
+    ExpectSelectApplication(pcsc_, 1);
+    ExpectSelectApplication(pcsc_, 1);
+    StringList offered;
+    service_.chooser = [&](const StringList& readers) {
+      offered = readers;
+      return choice;
+    };
+    EXPECT_EQ(service_.SelectReader(&reader_), choice ? S_OK : kSelectionCancelled);
+    EXPECT_EQ(offered, (StringList{u"Reader A", u"Reader B"}));
+    EXPECT_EQ(reader_, u"Reader B");  // a cancelled choice leaves the last one
+  }
+}
+
+const WString kReader = u"Reader A";
+
+class DocReadServiceTest : public ReportingTest {
+ protected:
+  // A card opened through InitCard: it keeps its context but no connection.
+  void Open(std::uint16_t cardId = 1) {
+    ExpectBlockRead(pcsc_, cardId, 0x0D00, HeaderBlock(cardId == 7 ? "07" : "01"));
+    ASSERT_EQ(service_.InitCard(kReader, cardId), S_OK);
+    ASSERT_TRUE(pcsc_.ScriptDone());
+    EXPECT_EQ(service_.CardId(), cardId);
+    EXPECT_EQ(pcsc_.OpenCards() + pcsc_.OpenTransactions(), 0u);
+    EXPECT_EQ(pcsc_.OpenContexts(), 1u);
+    pcsc_.ClearLog();
+  }
+
+  CDocReadService service_;
+  WString certificate_ = u"untouched";
+  std::unique_ptr<ZK::DocumentBlockObject> document_;
+  std::unique_ptr<ZK::FixedPersoBlockObject> fixed_;
+  std::unique_ptr<ZK::VariableAdminBlockObject> admin_;
+  std::unique_ptr<ZK::VariablePersoBlockObject> perso_;
+};
+
+TEST_F(DocReadServiceTest, WithoutACardEveryOperationFailsBeforeAnyPcscCallAndTracesItsName) {
+  const std::vector<std::pair<WString, std::function<HRESULT()>>> operations = {
+      {u"CheckCardOrigin", [&] { return service_.CheckCardOrigin(); }},
+      {u"ReadZKDocumentData", [&] { return service_.ReadZKDocumentData(&document_); }},
+      {u"ReadZKFixedPersoData", [&] { return service_.ReadZKFixedPersoData(&fixed_); }},
+      {u"ReadZKVariableAdminData", [&] { return service_.ReadZKVariableAdminData(&admin_); }},
+      {u"ReadZKVariablePersoData", [&] { return service_.ReadZKVariablePersoData(&perso_); }},
+      {u"VerifyZKDocumentData", [&] { return service_.VerifyZKDocumentData(&certificate_); }},
+      {u"VerifyZKFixedPersoData", [&] { return service_.VerifyZKFixedPersoData(&certificate_); }},
+      {u"VerifyZKVariableAdminData", [&] { return service_.VerifyZKVariableAdminData(&certificate_); }},
+      {u"VerifyZKVariablePersoData", [&] { return service_.VerifyZKVariablePersoData(&certificate_); }},
+  };
+  for (bool released : {false, true}) {
+    if (released) {
+      Open();
+      EXPECT_EQ(service_.ReleaseCard(), S_OK);
+      EXPECT_EQ(service_.ReleaseCard(), S_OK);
+      EXPECT_EQ(traceLines.back(), u"Exit CDocReadService::ReleaseCard result=0");
+      EXPECT_EQ(pcsc_.OpenContexts(), 0u);
+      pcsc_.ClearLog();
+    }
+    for (const auto& [name, operation] : operations) {
+      SCOPED_TRACE(ToUtf8(name));
+      traceLines.clear();
+      ExpectOnlyReport(operation(), kInitCardRequired, u"InitCard call is required");
+      EXPECT_EQ(traceLines, (std::vector<WString>{u"Enter CDocReadService::" + name,
+                                                  u"Exit CDocReadService::" + name + u" result=-2147019873"}));
+    }
+    EXPECT_TRUE(pcsc_.log().empty());
+  }
+  EXPECT_FALSE(document_ || fixed_ || admin_ || perso_);
+  EXPECT_EQ(certificate_, u"untouched");
+}
+
+TEST_F(DocReadServiceTest, RefusedOrFailedInitCardKeepsTheHeldCardAndASuccessfulOneReplacesIt) {
+  Open();
+  ExpectOnlyReport(service_.InitCard(u"", 1), E_INVALIDARG, u"Reader name is missing");
+  EXPECT_TRUE(pcsc_.log().empty());
+  pcsc_.FailNext(Call::Connect, PCSC::kNoSmartcard);
+  EXPECT_EQ(service_.InitCard(u"Reader B", 1), ToHResult(0x8010000Cu));
+  EXPECT_EQ(notifier_.shown.size(), 1u);
+  EXPECT_EQ(pcsc_.OpenContexts(), 1u);
+
+  ExpectBlockRead(pcsc_, 1, 0x0D01, DocumentBlock());
+  ASSERT_EQ(service_.ReadZKDocumentData(&document_), S_OK);
+  EXPECT_EQ(pcsc_.Calls(Call::Connect).back().reader, kReader);
+  EXPECT_TRUE(document_);
+  Open(7);  // one context left: the first card's is released
+}
+
+TEST_F(DocReadServiceTest, AnyCardTriesApplicationOneThenSeven) {
+  ExpectSelectApplication(pcsc_, 1, "6A82");
+  ExpectBlockRead(pcsc_, 7, 0x0D00, HeaderBlock("07"));
+  EXPECT_EQ(service_.InitCardVB(kReader, -1), S_OK);  // Basic's -1 is the any card's 0xFFFF
+  EXPECT_TRUE(pcsc_.ScriptDone());
+  EXPECT_EQ(service_.CardId(), 7);
+  EXPECT_TRUE(notifier_.shown.empty()) << "the failed first attempt is not reported";
+  EXPECT_EQ(pcsc_.OpenTransactions(), 0u);
+  EXPECT_EQ(pcsc_.OpenContexts(), 1u) << "the first attempt's card object is gone";
+}
+
+TEST_F(DocReadServiceTest, EachReadTakesItsOwnBlockAndGivesNoObjectForABadOne) {
+  // An empty block of the right ID fails on its own first mandatory element.
+  const struct {
+    std::function<HRESULT()> read;
+    std::uint16_t blockId;
+    const char16_t* missing;
+  } reads[] = {
+      {[&] { return service_.ReadZKDocumentData(&document_); }, 0x0D01, u"0x0611"},
+      {[&] { return service_.ReadZKFixedPersoData(&fixed_); }, 0x0D02, u"0x0621"},
+      {[&] { return service_.ReadZKVariableAdminData(&admin_); }, 0x0D04, u"0x0640"},
+      {[&] { return service_.ReadZKVariablePersoData(&perso_); }, 0x0D03, u"0x0630"},
+  };
+  Open();
+  for (const auto& r : reads) {
+    SCOPED_TRACE(r.blockId);
+    ExpectBlockRead(pcsc_, 1, r.blockId, Block(r.blockId, {}));
+    ExpectOnlyReport(r.read(), E_FAIL, WString(u"Mandatory element with tag ") + r.missing + u" not found in block");
+    EXPECT_TRUE(pcsc_.ScriptDone());
+  }
+  EXPECT_FALSE(document_ || fixed_ || admin_ || perso_);
+}
+
+TEST_F(DocReadServiceTest, VerificationChecksTheBlockAgainstItsOwnSod) {
+  const struct {
+    HRESULT (CDocReadService::*verify)(WString*);
+    std::uint16_t sodId, sodTag, blockId;
+  } cases[] = {
+      {&CDocReadService::VerifyZKVariableAdminData, 0x0D09, 0x0770, 0x0D04},
+      {&CDocReadService::VerifyZKVariablePersoData, 0x0D06, 0x0760, 0x0D03},
+  };
+  const TestPki pki;
+  Open();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.blockId);
+    const ByteArray block = Block(c.blockId, {Element(0x06FF, Ascii("block"))});
+    ExpectBlockRead(pcsc_, 1, c.sodId, Block(c.sodId, {Element(c.sodTag, pki.SignAttached(Sha256Of(block)))}));
+    ExpectBlockRead(pcsc_, 1, c.blockId, block);
+    WString certificate;
+    EXPECT_EQ((service_.*c.verify)(&certificate), S_OK);
+    EXPECT_EQ(certificate, ToBase64(pki.CertificateDer()));
+    EXPECT_TRUE(pcsc_.ScriptDone());
+  }
+}
+
+// A result slot whose object cannot be made, or refuses the block.
+struct FailingSlot : BlockObjectSlot<ZK::DocumentDataBlock> {
+  HRESULT createStatus = S_OK;
+  HRESULT loadStatus = S_OK;
+  bool committed = false;
+  bool discarded = false;
+  HRESULT Create() noexcept override { return createStatus; }
+  HRESULT Load(const ZK::DocumentDataBlock&) noexcept override { return loadStatus; }
+  void Commit() noexcept override { committed = true; }
+  void Discard() noexcept override { discarded = true; }
+};
+
+TEST_F(DocReadServiceTest, ResultsThatCannotBeTakenAreReportedAndARefusedBlockIsDropped) {
+  Open();
+  ExpectOnlyReport(service_.ReadZKDocumentData(static_cast<std::unique_ptr<ZK::DocumentBlockObject>*>(nullptr)),
+                   E_POINTER, u"Invalid pointer");
+  ExpectOnlyReport(service_.VerifyZKDocumentData(nullptr), E_POINTER, u"Invalid pointer");
+  EXPECT_TRUE(pcsc_.log().empty());
+
+  ExpectBlockRead(pcsc_, 1, 0x0D01, DocumentBlock());
+  FailingSlot cannotBeMade;
+  cannotBeMade.createStatus = ToHResult(0x80040154u);
+  ExpectOnlyReport(service_.ReadZKDocumentData(cannotBeMade), ToHResult(0x80040154u),
+                   u"Object creation was unsuccessful");
+  FailingSlot refuses;
+  refuses.loadStatus = E_INVALIDARG;
+  EXPECT_EQ(service_.ReadZKDocumentData(refuses), E_INVALIDARG);
+  EXPECT_TRUE(refuses.discarded);
+  EXPECT_FALSE(cannotBeMade.committed || refuses.committed);
+  EXPECT_TRUE(notifier_.shown.empty()) << "a refused block is not reported";
+}
+
+// The second attempt's failure is the one reported, once, though InitCardVB nests InitCard.
+TEST_F(DocReadServiceTest, AnyCardOnACardOfNeitherReportsOnceAndHoldsNoCard) {
+  ExpectSelectApplication(pcsc_, 1, "6A82");
+  ExpectSelectApplication(pcsc_, 7, "6D00");
+  ExpectOnlyReport(service_.InitCardVB(kReader, -1), ToHResult(0x80046D00u), u"Card applet returned an error 6D00h");
+  EXPECT_EQ(traceLines, (std::vector<WString>{
+                            u"Enter CDocReadService::InitCardVB ReaderName=Reader A, AppID=-1",
+                            u"Enter CDocReadService::InitCard ReaderName=Reader A, AppID=65535",
+                            u"Exit CDocReadService::InitCard result=-2147193600",
+                            u"Exit CDocReadService::InitCardVB result=-2147193600",
+                        }));
+  EXPECT_FALSE(service_.HasCard());
+  EXPECT_EQ(pcsc_.OpenContexts(), 0u);
+}
+
+}  // namespace
