@@ -121,7 +121,7 @@ ByteArray HashesOf(std::initializer_list<std::uint16_t> ids) {
 }
 
 ByteArray Sod(std::uint16_t sodId, std::uint16_t tag, const ByteArray& content) {
-  return Block(sodId, Element(tag, kSigner.SignAttached(content)));
+  return Element(sodId, Element(tag, kSigner.SignAttached(content)));
 }
 
 TEST(VerifyBlockTest, BlockHashMustStandAtItsPositionInItsOwnSod) {

@@ -120,7 +120,7 @@ TEST_F(CardSessionTest, BlockHeaderComesWithTheFirstChunk) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     std::shared_ptr<CardSession> session = NewSession();
-    const ByteArray block = c.bodySize == 0 ? Block(0x0D02, {}) : FillerBlock(0x0D02, c.bodySize);
+    const ByteArray block = c.bodySize == 0 ? Element(0x0D02, {}) : FillerBlock(0x0D02, c.bodySize);
     card_->files[0x0D02] = Concat({block, ByteArray(c.efPadding, 0xEE)});
     ZKCard card(session, 1);
     card_->sent.clear();

@@ -109,4 +109,3 @@ ByteArray TestPki::SignRaw(const ByteArray& digestInfo) const {
 }
 
 ByteArray Sha256Of(const ByteArray& data) { return Digest("SHA256", data); }
-ByteArray Sha1Of(const ByteArray& data) { return Digest("SHA1", data); }

@@ -43,4 +43,3 @@ class TestPki {
 };
 
 TAVQ::ByteArray Sha256Of(const TAVQ::ByteArray& data);
-TAVQ::ByteArray Sha1Of(const TAVQ::ByteArray& data);
