@@ -25,6 +25,7 @@ using TAVQ::ByteArray;
 
 constexpr const char* kAid1 = "F38100000253455256535A4B01";
 constexpr const char* kAid7 = "F381000002534552534F564F5A4B01";
+const std::string kSelectApplication = "00A404000D" + std::string(kAid1) + "00";
 const std::vector<std::uint16_t> kAllBlocks = {0x0D00, 0x0D01, 0x0D02, 0x0D03, 0x0D04,
                                               0x0D05, 0x0D06, 0x0D07, 0x0D09};
 

@@ -10,7 +10,6 @@ using namespace CardScript;
 
 namespace {
 
-const std::string kSelectApplication = "00A404000D" + std::string(kAid1) + "00";
 
 class CardSessionTest : public testing::Test {
  protected:
