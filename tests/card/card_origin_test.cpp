@@ -63,8 +63,7 @@ TEST(OriginTest, ChipSignsAFreshChallengeAndTheSodIsReadOnceAfterTheKeyFile) {
   EXPECT_EQ(sent[6] + sent[7], kSelectApplication + SelectFile(0x0D05));
   EXPECT_EQ(std::vector<std::string>(sent.end() - 6, sent.end()), authentication(1));
   EXPECT_EQ(sim.card.Count(SelectFile(0x0D05)), 1);
-  EXPECT_EQ(sim.card.connects, 3);
-  EXPECT_EQ(sim.card.disconnects, 3);
+  EXPECT_EQ(sim.card.Connections(), "3/3/0");
   EXPECT_EQ(issuedChallenges[0].size(), 128u);
   EXPECT_EQ(issuedChallenges[1].size(), 128u);
   EXPECT_NE(issuedChallenges[0], issuedChallenges[1]);
@@ -110,8 +109,8 @@ TEST(OriginTest, OnlyTheChipOfTheDocumentWithTheIssuersKeyPasses) {
     c.change(card);
     ZKCard zk(std::move(owned), 1);
     EXPECT_EQ(OutcomeOf([&] { zk.CheckOrigin(); }), c.outcome);
-    EXPECT_EQ(card.openTransactions, 0);
     EXPECT_EQ(card.connects, card.disconnects);
+    EXPECT_EQ(card.openTransactions, 0);
   }
 }
 

@@ -31,9 +31,7 @@ TEST(ZKCardTest, CardIdDecidesTheApplicationAndMustMatchTheDocument) {
               c.outcome);
     EXPECT_EQ(cardId, c.outcome.empty() ? c.cardId : 0);
     // The header is read in one connection and transaction; card ID 2 never connects.
-    EXPECT_EQ(card.connects, c.cardId == 2 ? 0 : 1);
-    EXPECT_EQ(card.disconnects, card.connects);
-    EXPECT_EQ(card.openTransactions, 0);
+    EXPECT_EQ(card.Connections(), c.cardId == 2 ? "0/0/0" : "1/1/0");
   }
 }
 
@@ -89,21 +87,19 @@ TEST(ZKCardTest, ReaderFailuresReleaseItAndLeaveTheCardUsable) {
     const char* name;
     std::map<std::string, std::int32_t> failures;
     std::int32_t raised;  // 0: the read succeeds
-    int disconnects;
+    const char* connections;  // opening the card took one
   } cases[] = {
-      {"card removed mid-read", {{"Transmit", kRemovedCard}, {"EndTransaction", kRemovedCard}}, kRemovedCard, 1},
-      {"no card to connect to", {{"Connect", kNoSmartcard}}, kNoSmartcard, 0},
-      {"transaction refused", {{"BeginTransaction", kSharingViolation}}, kSharingViolation, 1},
-      {"disconnect fails", {{"Disconnect", kRemovedCard}}, 0, 1},
+      {"card removed mid-read", {{"Transmit", kRemovedCard}, {"EndTransaction", kRemovedCard}}, kRemovedCard, "2/2/0"},
+      {"no card to connect to", {{"Connect", kNoSmartcard}}, kNoSmartcard, "1/1/0"},
+      {"transaction refused", {{"BeginTransaction", kSharingViolation}}, kSharingViolation, "2/2/0"},
+      {"disconnect fails", {{"Disconnect", kRemovedCard}}, 0, "2/2/0"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const OpenedCard sim = OpenCard(CardWith({{0x0D01, FillerBlock(0x0D01, 20)}}));
-    sim.card.connects = sim.card.disconnects = 0;
     sim.card.failOnce = c.failures;
     EXPECT_EQ(Fakes::CodeOf([&] { sim.zk->ReadBlockBytes(0x0D01); }), c.raised);
-    EXPECT_EQ(sim.card.disconnects, c.disconnects);
-    EXPECT_EQ(sim.card.openTransactions, 0);
+    EXPECT_EQ(sim.card.Connections(), c.connections);
     EXPECT_EQ(sim.zk->ReadBlockBytes(0x0D01), FillerBlock(0x0D01, 20));
   }
 }

@@ -101,6 +101,10 @@ class SimulatedCard : public SmartCardIO::CardChannel {
   int disconnects = 0;
   int openTransactions = 0;
 
+  // "connects/disconnects/open transactions"
+  std::string Connections() const {
+    return std::to_string(connects) + "/" + std::to_string(disconnects) + "/" + std::to_string(openTransactions);
+  }
   int Count(const std::string& hex) const { return static_cast<int>(std::count(sent.begin(), sent.end(), hex)); }
 
   // A connect or a transaction counts once it succeeded; a disconnect or an end, once tried.

@@ -30,16 +30,13 @@ TEST_F(CardSessionTest, WholeJobConnectsOnceAndSelectsTheApplicationOnlyAfterThe
     ZKCard card(session, 1);
     card.ReadBlockBytes(0x0D02);
     card.CheckOrigin();
-    EXPECT_EQ(card_->openTransactions, 1);
-    EXPECT_EQ(card_->disconnects, 0);
+    EXPECT_EQ(card_->Connections(), "1/0/1");
     const auto getData = std::find(card_->sent.begin(), card_->sent.end(), "80CA9F7F");
     ASSERT_NE(getData, card_->sent.end());
     EXPECT_EQ(getData[1], kSelectApplication);
     EXPECT_EQ(card_->Count(kSelectApplication), 2);
   }
-  EXPECT_EQ(card_->connects, 1);
-  EXPECT_EQ(card_->disconnects, 1);
-  EXPECT_EQ(card_->openTransactions, 0);
+  EXPECT_EQ(card_->Connections(), "1/1/0");
 
   // Without a session every operation connects and selects, the SOD of the key file too.
   auto owned = GenuineCard(key_, key_);
@@ -47,8 +44,7 @@ TEST_F(CardSessionTest, WholeJobConnectsOnceAndSelectsTheApplicationOnlyAfterThe
   ZKCard card(std::move(owned), 1);
   card.ReadBlockBytes(0x0D02);
   card.CheckOrigin();
-  EXPECT_EQ(plain.connects, 5);
-  EXPECT_EQ(plain.disconnects, 5);
+  EXPECT_EQ(plain.Connections(), "5/5/0");
   EXPECT_EQ(plain.Count(kSelectApplication), 6);
 }
 
@@ -61,14 +57,15 @@ TEST_F(CardSessionTest, SelectionIsForgottenOnAnythingThatMayChangeIt) {
     std::map<std::string, ByteArray> answers;
     std::int32_t failure;  // of the first Transmit, 0 for none
     int applicationSelects;  // in the whole run
-    int connects;
+    std::string connections;  // after the session
   } cases[] = {
-      {"a read", read, {}, 0, 1, 1},
-      {"a refused command", read, {{SelectFile(0x0D03), Fakes::Hex("6A82")}}, 0, 2, 1},
-      {"the card manager, the application selected after it", serial, {}, 0, 2, 1},
-      {"the application refused after the card manager", serial, {{kSelectApplication, Fakes::Hex("6A82")}}, 0, 3, 1},
-      {"a removed card", read, {}, TAVQ::PCSC::kRemovedCard, 2, 2},
-      {"the end of the session", nullptr, {}, 0, 2, 2},
+      {"a read", read, {}, 0, 1, "1/1/0"},
+      {"a refused command", read, {{SelectFile(0x0D03), Fakes::Hex("6A82")}}, 0, 2, "1/1/0"},
+      {"the card manager, the application selected after it", serial, {}, 0, 2, "1/1/0"},
+      {"the application refused after the card manager", serial, {{kSelectApplication, Fakes::Hex("6A82")}}, 0, 3,
+       "1/1/0"},
+      {"a removed card", read, {}, TAVQ::PCSC::kRemovedCard, 2, "2/2/0"},
+      {"the end of the session", nullptr, {}, 0, 2, "2/2/0"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.between);
@@ -86,9 +83,7 @@ TEST_F(CardSessionTest, SelectionIsForgottenOnAnythingThatMayChangeIt) {
     EXPECT_EQ(card_->sent.back(), "00B000002C");
     session.reset();
     EXPECT_EQ(card_->Count(kSelectApplication), c.applicationSelects);
-    EXPECT_EQ(card_->connects, c.connects);
-    EXPECT_EQ(card_->disconnects, c.connects);
-    EXPECT_EQ(card_->openTransactions, 0);
+    EXPECT_EQ(card_->Connections(), c.connections);
   }
 }
 
