@@ -133,7 +133,6 @@ TEST(VerifyBlockTest, BlockHashMustStandAtItsPositionInItsOwnSod) {
     std::string outcome;
   } cases[] = {
       {"header, first in SOD 0x0D05", 0x0D00, {{0x0D05, firstSod}}, ""},
-      {"document, second", 0x0D01, {{0x0D05, firstSod}}, ""},
       {"fixed personal block, third", 0x0D02, {{0x0D05, firstSod}}, ""},
       {"variable personal block in SOD 0x0D06", ZKBlock::kVariablePerso,
        {{0x0D06, Sod(0x0D06, 0x0760, HashesOf({0x0D03}))}}, ""},
@@ -145,8 +144,6 @@ TEST(VerifyBlockTest, BlockHashMustStandAtItsPositionInItsOwnSod) {
        "Hash of block with ID 0xD01 does not match the hash in corresponding SOD block"},
       {"content one byte short of the hash", 0x0D02, {{0x0D05, Sod(0x0D05, 0x0750, tooShort)}},
        "Hash of block with ID 0xD02 does not match the hash in corresponding SOD block"},
-      {"SOD not declared present", 0x0D01, {{0x0D00, HeaderBlock(1, {0x0D00, 0x0D01})}},
-       "Card block with ID 3333 is not declared as present in the card"},
       {"a block without SOD", 0x0D08, {}, "Certificate is not initialized."},
   };
   for (const auto& c : cases) {

@@ -6,15 +6,12 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "card/zk_card.h"
 #include "fakes/fake_pcsc.h"
-#include "support/exception.h"
 #include "support/text.h"
-#include "support/types.h"
 #include "test_pki.h"
 #include "transport/card_channel.h"
 

@@ -3,6 +3,7 @@
 #include <openssl/core_names.h>
 #include <openssl/pem.h>
 #include <openssl/rsa.h>
+#include <openssl/sha.h>
 #include <openssl/x509v3.h>
 
 #include <stdexcept>
@@ -19,15 +20,6 @@ ByteArray FromBio(BIO* bio) {
   char* data = nullptr;
   const long length = BIO_get_mem_data(bio, &data);
   return ByteArray(data, data + length);
-}
-
-ByteArray Digest(const char* name, const ByteArray& data) {
-  ByteArray out(EVP_MAX_MD_SIZE);
-  unsigned int length = 0;
-  OpenSsl::Md md(EVP_MD_fetch(nullptr, name, nullptr));
-  Check(EVP_Digest(data.data(), data.size(), out.data(), &length, md.get(), nullptr), "digest");
-  out.resize(length);
-  return out;
 }
 
 void AppendBigNum(ByteArray& out, const EVP_PKEY* key, const char* name) {
@@ -108,4 +100,8 @@ ByteArray TestPki::SignRaw(const ByteArray& digestInfo) const {
   return signature;
 }
 
-ByteArray Sha256Of(const ByteArray& data) { return Digest("SHA256", data); }
+ByteArray Sha256Of(const ByteArray& data) {
+  ByteArray digest(SHA256_DIGEST_LENGTH);
+  SHA256(data.data(), data.size(), digest.data());
+  return digest;
+}

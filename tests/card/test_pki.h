@@ -25,7 +25,6 @@ class TestPki {
 
   // DER PKCS#7 SignedData with content attached, signed by this key.
   TAVQ::ByteArray SignAttached(const TAVQ::ByteArray& content) const { return Sign(content, false); }
-  // The same message with its detached form (content left out).
   TAVQ::ByteArray SignDetached(const TAVQ::ByteArray& content) const { return Sign(content, true); }
   TAVQ::ByteArray CertificateDer() const;
   std::string CertificatePem() const;
