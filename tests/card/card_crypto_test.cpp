@@ -79,9 +79,10 @@ TEST(SodSignatureTest, OnlyAMessageSignedByItsCertificatesKeyGivesItsContent) {
   EXPECT_EQ(signer.GetEncoded(), pki.CertificateDer());
 }
 
+const TestPki kCa("Test CA", nullptr, true);
+
 TEST(TrustAnchorsTest, SignerIsTrustedOnlyWhenItChainsToAnAnchorOfTheFile) {
-  const TestPki ca({"Test CA", nullptr, true});
-  const TestPki otherCa({"Other CA", nullptr, true});
+  const TestPki otherCa("Other CA", nullptr, true);
   const std::string untrusted = "The SOD signer certificate is not trusted: ";
   const auto pem = [](std::initializer_list<const TestPki*> anchors) {
     std::string text = "Some comment line\n";
@@ -94,10 +95,10 @@ TEST(TrustAnchorsTest, SignerIsTrustedOnlyWhenItChainsToAnAnchorOfTheFile) {
     ByteArray anchors;
     std::string outcome;
   } cases[] = {
-      {"issued by the second anchor", TestPki({"Signer", &ca}), pem({&otherCa, &ca}), ""},
-      {"issued by another CA", TestPki({"Other signer", &otherCa}), pem({&ca}),
+      {"issued by the second anchor", TestPki("Signer", &kCa), pem({&otherCa, &kCa}), ""},
+      {"issued by another CA", TestPki("Other signer", &otherCa), pem({&kCa}),
        untrusted + "unable to get local issuer certificate"},
-      {"self-made", TestPki({"Self-made signer"}), pem({&ca}), untrusted + "self-signed certificate"},
+      {"self-made", TestPki("Self-made signer"), pem({&kCa}), untrusted + "self-signed certificate"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -105,14 +106,13 @@ TEST(TrustAnchorsTest, SignerIsTrustedOnlyWhenItChainsToAnAnchorOfTheFile) {
   }
   // Anchors that hold no certificate, or one that cannot be read, are refused.
   EXPECT_EQ(OutcomeOf([&] { TrustAnchors::FromPem(Fakes::Hex("41")); }), "The trust anchors hold no certificate");
-  ByteArray broken = pem({&ca});
+  ByteArray broken = pem({&kCa});
   broken[60] = '*';  // inside the Base64 of the certificate
   EXPECT_EQ(OutcomeOf([&] { TrustAnchors::FromPem(broken); }).substr(0, 43), "A trust anchor certificate cannot be read: ");
 }
 
 TEST(CertificateSummaryTest, NamesSubjectIssuerAndEndOfValidity) {
-  const TestPki ca({"Test CA", nullptr, true});
-  const TestPki signer({"Документ потписник", &ca, false, "20360304050607Z"});
+  const TestPki signer("Документ потписник", &kCa, false, "20360304050607Z");
   const CertificateSummary summary = SummarizeCertificate(signer.CertificateDer());
   EXPECT_EQ(TAVQ::ToUtf8(summary.subject), "CN=Документ потписник,O=Test issuer");
   EXPECT_EQ(TAVQ::ToUtf8(summary.issuer), "CN=Test CA,O=Test issuer");

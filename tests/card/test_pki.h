@@ -8,20 +8,12 @@
 #include "card/openssl_handles.h"
 #include "support/types.h"
 
-class TestPki;
-
-// How a certificate is made: valid from now for an hour, unless notAfter (ASN.1 time) says.
-struct CertificateOptions {
-  std::string commonName = "Test SOD signer";
-  const TestPki* issuer = nullptr;  // self-signed when none
-  bool ca = false;
-  const char* notAfter = nullptr;
-};
-
 class TestPki {
  public:
-  // A fresh RSA key of 1024 bits and a certificate for it.
-  explicit TestPki(const CertificateOptions& options = {});
+  // A fresh RSA key of 1024 bits and its certificate, self-signed without issuer, valid from
+  // now for an hour unless notAfter (ASN.1 time) says.
+  explicit TestPki(const std::string& commonName = "Test SOD signer", const TestPki* issuer = nullptr,
+                   bool ca = false, const char* notAfter = nullptr);
 
   // DER PKCS#7 SignedData with content attached, signed by this key.
   TAVQ::ByteArray SignAttached(const TAVQ::ByteArray& content) const { return Sign(content, false); }
