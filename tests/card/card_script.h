@@ -1,5 +1,4 @@
-// Card images built byte by byte, independent of the codec under test, and a simulated
-// card that serves them at the channel.
+// Card images built byte by byte, independent of the codec under test, and a card serving them.
 #pragma once
 
 #include <algorithm>
@@ -81,8 +80,7 @@ inline std::string OutcomeOf(const std::function<void()>& action) {
   return "";
 }
 
-// A card at the channel: files by ID, one card application, a card manager with production
-// data, a key that signs what it is handed; reader failures injected on request.
+// Files by ID, one application, a card manager, a signing key; reader failures on request.
 class SimulatedCard : public SmartCardIO::CardChannel {
  public:
   explicit SimulatedCard(const TestPki* key = nullptr) : key_(key) {}
@@ -169,7 +167,6 @@ class SimulatedCard : public SmartCardIO::CardChannel {
   std::uint16_t selected_ = 0;
 };
 
-// A card of application 1 with these files and the header block listing present.
 inline std::unique_ptr<SimulatedCard> CardWith(std::map<std::uint16_t, ByteArray> files,
                                                const std::vector<std::uint16_t>& present = kAllBlocks,
                                                const TestPki* key = nullptr) {
