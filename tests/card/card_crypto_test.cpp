@@ -30,10 +30,7 @@ TEST(PublicKeyFileTest, ModulusAndExponentAreCutByTheirBigEndianLengthsWithinThe
       {"0003000000 0003C1C2C3 000103", kInvalidKey},
       {"0002000000 00FFC1C2C3 000103", kInvalidKey},
       {"0002000000 0003C1C2C3 000203", kInvalidKey},
-      {"0002000000 0003C1C2C3 FFFF03", kInvalidKey},
       {"0002000000 0003C1C2C3 0001", kInvalidKey},
-      {"0002000000 0003C1C2C3 00", kInvalidKey},
-      {"0002000000 0003C1", kInvalidKey},
       {"0002", kInvalidKey},
   };
   for (const auto& c : cases) {
@@ -68,7 +65,6 @@ TEST(SodSignatureTest, OnlyAMessageSignedByItsCertificatesKeyGivesItsContent) {
   } cases[] = {
       {"sha256WithRSAEncryption", algorithm(0x0B), "no failure"},
       {"RSASSA-PSS, another scheme", algorithm(0x0A), kInvalidSignature},
-      {"an arc no algorithm has", algorithm(0x63), kInvalidSignature},
       {"changed content", changedContent, kInvalidSignature},
       {"not DER", {0x01, 0x02, 0x03}, kParseError},
       {"detached", pki.SignDetached(content), kParseError},
@@ -83,9 +79,10 @@ TEST(SodSignatureTest, OnlyAMessageSignedByItsCertificatesKeyGivesItsContent) {
   EXPECT_EQ(signer.GetEncoded(), pki.CertificateDer());
 }
 
+const TestPki kCa("Test CA", nullptr, true);
+
 TEST(TrustAnchorsTest, SignerIsTrustedOnlyWhenItChainsToAnAnchorOfTheFile) {
-  const TestPki ca({"Test CA", nullptr, true});
-  const TestPki otherCa({"Other CA", nullptr, true});
+  const TestPki otherCa("Other CA", nullptr, true);
   const std::string untrusted = "The SOD signer certificate is not trusted: ";
   const auto pem = [](std::initializer_list<const TestPki*> anchors) {
     std::string text = "Some comment line\n";
@@ -98,32 +95,27 @@ TEST(TrustAnchorsTest, SignerIsTrustedOnlyWhenItChainsToAnAnchorOfTheFile) {
     ByteArray anchors;
     std::string outcome;
   } cases[] = {
-      {"issued by the second anchor", TestPki({"Signer", &ca}), pem({&otherCa, &ca}), ""},
-      {"issued by another CA", TestPki({"Other signer", &otherCa}), pem({&ca}),
+      {"issued by the second anchor", TestPki("Signer", &kCa), pem({&otherCa, &kCa}), ""},
+      {"issued by another CA", TestPki("Other signer", &otherCa), pem({&kCa}),
        untrusted + "unable to get local issuer certificate"},
-      {"self-made", TestPki({"Self-made signer"}), pem({&ca}), untrusted + "self-signed certificate"},
+      {"self-made", TestPki("Self-made signer"), pem({&kCa}), untrusted + "self-signed certificate"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(OutcomeOf([&] { TrustAnchors::FromPem(c.anchors).Check(c.signer.CertificateDer()); }), c.outcome);
   }
-  // What is no certificate is not trusted; anchors that hold none are refused.
-  const ByteArray notACertificate = Fakes::Hex("3003020101");
-  EXPECT_EQ(OutcomeOf([&] { TrustAnchors::FromPem(pem({&ca})).Check(notACertificate); }).substr(0, untrusted.size()),
-            untrusted);
+  // Anchors that hold no certificate, or one that cannot be read, are refused.
   EXPECT_EQ(OutcomeOf([&] { TrustAnchors::FromPem(Fakes::Hex("41")); }), "The trust anchors hold no certificate");
-  ByteArray broken = pem({&ca});
+  ByteArray broken = pem({&kCa});
   broken[60] = '*';  // inside the Base64 of the certificate
   EXPECT_EQ(OutcomeOf([&] { TrustAnchors::FromPem(broken); }).substr(0, 43), "A trust anchor certificate cannot be read: ");
 }
 
 TEST(CertificateSummaryTest, NamesSubjectIssuerAndEndOfValidity) {
-  const TestPki ca({"Test CA", nullptr, true});
-  const TestPki signer({"Документ потписник", &ca, false, "20360304050607Z"});
+  const TestPki signer("Документ потписник", &kCa, false, "20360304050607Z");
   const CertificateSummary summary = SummarizeCertificate(signer.CertificateDer());
-  EXPECT_EQ(TAVQ::ToUtf8(summary.subject), "CN=Документ потписник,O=Test issuer");
-  EXPECT_EQ(TAVQ::ToUtf8(summary.issuer), "CN=Test CA,O=Test issuer");
-  EXPECT_EQ(TAVQ::ToUtf8(summary.notAfter), "2036-03-04T05:06:07Z");
+  EXPECT_EQ(TAVQ::ToUtf8(summary.subject + u" | " + summary.issuer + u" | " + summary.notAfter),
+            "CN=Документ потписник,O=Test issuer | CN=Test CA,O=Test issuer | 2036-03-04T05:06:07Z");
   EXPECT_EQ(OutcomeOf([&] { SummarizeCertificate({0x30, 0x00}); }), "The signer certificate cannot be read");
 }
 

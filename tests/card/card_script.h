@@ -1,50 +1,72 @@
-// Card images for the card object's unit tests, built byte by byte here, independent
-// of the codec under test; and the simulated card that serves them at the channel.
+// Card images built byte by byte, independent of the codec under test, and a card serving them.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "card/zk_card.h"
 #include "fakes/fake_pcsc.h"
-#include "support/exception.h"
 #include "support/text.h"
-#include "support/types.h"
 #include "test_pki.h"
 #include "transport/card_channel.h"
 
 namespace CardScript {
 
+using SmartCardIO::ResponseAPDU;
 using TAVQ::ByteArray;
 
 constexpr const char* kAid1 = "F38100000253455256535A4B01";
 constexpr const char* kAid7 = "F381000002534552534F564F5A4B01";
+const std::string kSelectApplication = "00A404000D" + std::string(kAid1) + "00";
 const std::vector<std::uint16_t> kAllBlocks = {0x0D00, 0x0D01, 0x0D02, 0x0D03, 0x0D04,
                                               0x0D05, 0x0D06, 0x0D07, 0x0D09};
 
-ByteArray Element(std::uint16_t tag, const ByteArray& value);
-// A block: tag and body length (least significant byte first), then the body.
-inline ByteArray Block(std::uint16_t tag, const ByteArray& body) { return Element(tag, body); }
-ByteArray Concat(std::initializer_list<ByteArray> parts);
+// An element, and a block too: tag and length (least significant byte first), then the value.
+inline ByteArray Element(std::uint16_t tag, const ByteArray& value) {
+  ByteArray out = {static_cast<std::uint8_t>(tag), static_cast<std::uint8_t>(tag >> 8),
+                   static_cast<std::uint8_t>(value.size()), static_cast<std::uint8_t>(value.size() >> 8)};
+  out.insert(out.end(), value.begin(), value.end());
+  return out;
+}
+
+inline ByteArray Concat(std::initializer_list<ByteArray> parts) {
+  ByteArray out;
+  for (const ByteArray& part : parts) out.insert(out.end(), part.begin(), part.end());
+  return out;
+}
+
 inline std::string HexOf(const ByteArray& bytes) { return TAVQ::ToNarrow(TAVQ::ToHexString(bytes)); }
 
-// The card header block: document ID "0<documentId>", version "01", the present list.
-ByteArray HeaderBlock(int documentId, const std::vector<std::uint16_t>& present = kAllBlocks);
-// A block of the given tag whose body is an undeclared element of filler bytes.
-ByteArray FillerBlock(std::uint16_t tag, std::size_t bodySize);
-// The document block with the given chip serial number.
-ByteArray DocumentBlock(const std::string& chipSerial);
-// SOD 0x0D05 whose signed content is the given message.
-inline ByteArray KeySod(const ByteArray& signedData) { return Block(0x0D05, Element(0x0750, signedData)); }
-// The four hashes of SOD 0x0D05 with zeros for the three blocks and SHA-256 of keyFile.
-ByteArray KeySodContent(const ByteArray& keyFile);
-// SELECT of an EF, in hex.
-std::string SelectFile(std::uint16_t fileId);
+// The header block: document ID "0<documentId>", version "01", the present list.
+inline ByteArray HeaderBlock(int documentId, const std::vector<std::uint16_t>& present = kAllBlocks) {
+  ByteArray list;
+  for (std::uint16_t id : present) list.insert(list.end(), {static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8)});
+  return Element(0x0D00, Concat({Element(0x0601, {'0', static_cast<std::uint8_t>('0' + documentId)}),
+                                 Element(0x0602, {'0', '1'}), Element(0x0603, list)}));
+}
+
+// A block whose body is one undeclared element of filler bytes.
+inline ByteArray FillerBlock(std::uint16_t tag, std::size_t bodySize) {
+  return Element(tag, Element(0x06FF, ByteArray(bodySize - 4, static_cast<std::uint8_t>(tag))));
+}
+
+inline ByteArray DocumentBlock(const std::string& chipSerial) {
+  auto ascii = [](const std::string& text) { return ByteArray(text.begin(), text.end()); };
+  return Element(0x0D01, Concat({Element(0x0611, {'I', 0}), Element(0x0612, ascii("12345")),
+                                 Element(0x0613, ascii("99887766554")), Element(0x0615, ascii("01012020")),
+                                 Element(0x0616, ascii("01012030")), Element(0x0617, ascii(chipSerial)),
+                                 Element(0x0618, ascii("01"))}));
+}
+
+inline ByteArray KeySod(const ByteArray& signedData) { return Element(0x0D05, Element(0x0750, signedData)); }
+
+inline std::string SelectFile(std::uint16_t fileId) {
+  return HexOf({0x00, 0xA4, 0x00, 0x00, 0x02, static_cast<std::uint8_t>(fileId >> 8), static_cast<std::uint8_t>(fileId), 0});
+}
 
 // What an action raises: a card's status word in hex, another failure's message, or "".
 inline std::string OutcomeOf(const std::function<void()>& action) {
@@ -58,55 +80,126 @@ inline std::string OutcomeOf(const std::function<void()>& action) {
   return "";
 }
 
-// A card that answers commands at the channel: files by ID, one card application, a
-// card manager with production data, and an RSA key that signs whatever PERFORM
-// SECURITY OPERATION hands it; with failures of the reader injected on request.
+// Files by ID, one application, a card manager, a signing key; reader failures on request.
 class SimulatedCard : public SmartCardIO::CardChannel {
  public:
   explicit SimulatedCard(const TestPki* key = nullptr) : key_(key) {}
 
   std::string application = kAid1;
-  std::map<std::uint16_t, TAVQ::ByteArray> files;
+  std::map<std::uint16_t, ByteArray> files;
   std::vector<std::string> sent;                       // every command received, hex, in order
-  std::vector<TAVQ::ByteArray> signedData;             // data received for signing, in order
-  TAVQ::ByteArray signInstead;                         // when set, signed instead of what was received
-  std::map<std::string, TAVQ::ByteArray> answerOnce;   // command hex -> answer, given once
+  std::vector<ByteArray> signedData;                   // data received for signing, in order
+  ByteArray signInstead;                               // when set, signed instead of what was received
+  std::map<std::string, ByteArray> answerOnce;         // command hex -> answer, given once
   std::map<std::string, std::int32_t> failOnce;        // "Connect", "Transmit"... -> PC/SC code, once
   int connects = 0;
   int disconnects = 0;
   int openTransactions = 0;
 
+  // "connects/disconnects/open transactions"
+  std::string Connections() const {
+    return std::to_string(connects) + "/" + std::to_string(disconnects) + "/" + std::to_string(openTransactions);
+  }
   int Count(const std::string& hex) const { return static_cast<int>(std::count(sent.begin(), sent.end(), hex)); }
 
-  SmartCardIO::ResponseAPDU Transmit(const SmartCardIO::CommandAPDU& command) override;
-  TAVQ::ByteArray Control(std::uint32_t, const TAVQ::ByteArray&) override { return {}; }
-  void Connect() override;
-  void Disconnect(std::uint8_t) override;
-  void BeginTransaction() override;
-  void EndTransaction() override;
-  TAVQ::ByteArray TransmitRaw(const TAVQ::ByteArray&, bool) override { return {0x6D, 0x00}; }
+  // A connect or a transaction counts once it succeeded; a disconnect or an end, once tried.
+  void Connect() override { Fail("Connect"); ++connects; }
+  void Disconnect(std::uint8_t) override { ++disconnects; Fail("Disconnect"); }
+  void BeginTransaction() override { Fail("BeginTransaction"); ++openTransactions; }
+  void EndTransaction() override { --openTransactions; Fail("EndTransaction"); }
+  ByteArray Control(std::uint32_t, const ByteArray&) override { return {}; }
+  ByteArray TransmitRaw(const ByteArray&, bool) override { return {0x6D, 0x00}; }
   std::uint32_t GetProtocol() const override { return 2; }
 
+  ResponseAPDU Transmit(const SmartCardIO::CommandAPDU& command) override {
+    const ByteArray& data = command.data();
+    const std::string hex = HexOf(command.Encode());
+    sent.push_back(hex);
+    Fail("Transmit");
+    if (const auto it = answerOnce.find(hex); it != answerOnce.end()) {
+      const ByteArray answer = it->second;
+      answerOnce.erase(it);
+      return ResponseAPDU(answer);
+    }
+    switch (command.ins()) {
+      case 0xA4: {
+        if (command.p1() == 0x04) {
+          const bool known = data == Fakes::Hex("A000000003000000") || data == Fakes::Hex(application);
+          return known ? ResponseAPDU({}, 0x90, 0x00) : ResponseAPDU({}, 0x6A, 0x82);
+        }
+        selected_ = static_cast<std::uint16_t>(data.at(0) << 8 | data.at(1));
+        if (files.count(selected_) == 0) return ResponseAPDU({}, 0x6A, 0x82);
+        const std::size_t size = files[selected_].size();
+        return ResponseAPDU({0x62, 0x04, static_cast<std::uint8_t>(size >> 8), static_cast<std::uint8_t>(size)}, 0x90,
+                            0x00);
+      }
+      case 0xB0: {
+        const ByteArray& file = files.at(selected_);
+        const auto offset = static_cast<std::ptrdiff_t>(command.p1() << 8 | command.p2());
+        const auto end = std::min(static_cast<std::ptrdiff_t>(file.size()), offset + command.ne());
+        return ResponseAPDU(ByteArray(file.begin() + offset, file.begin() + end), 0x90, 0x00);
+      }
+      case 0xCA: {  // production data: bytes 13 to 20 are the serial 0D0E..14
+        ByteArray cplc = {0x9F, 0x7F, 0x2A};
+        for (std::uint8_t i = 3; i < 45; ++i) cplc.push_back(i);
+        return ResponseAPDU(cplc, 0x90, 0x00);
+      }
+      case 0x22:  // the commands themselves are compared by the tests
+        return ResponseAPDU({}, 0x90, 0x00);
+      case 0x2A:
+        signedData.push_back(data);
+        return ResponseAPDU(key_->SignRaw(signInstead.empty() ? data : signInstead), 0x90, 0x00);
+      default:
+        return ResponseAPDU({}, 0x6D, 0x00);
+    }
+  }
+
  private:
-  void FailIfAsked(const std::string& call);
+  void Fail(const std::string& call) {
+    const auto it = failOnce.find(call);
+    if (it == failOnce.end()) return;
+    const std::int32_t code = it->second;
+    failOnce.erase(it);
+    throw TAVQ::PCSC::PCSCWin32Exception(call.c_str(), code);
+  }
 
   const TestPki* key_;
   std::uint16_t selected_ = 0;
 };
 
-// A card of application 1 with these files and the header block listing present.
-std::unique_ptr<SimulatedCard> CardWith(std::map<std::uint16_t, TAVQ::ByteArray> files,
-                                        const std::vector<std::uint16_t>& present = kAllBlocks,
-                                        const TestPki* key = nullptr);
+inline std::unique_ptr<SimulatedCard> CardWith(std::map<std::uint16_t, ByteArray> files,
+                                               const std::vector<std::uint16_t>& present = kAllBlocks,
+                                               const TestPki* key = nullptr) {
+  auto card = std::make_unique<SimulatedCard>(key);
+  card->files = std::move(files);
+  card->files[0x0D00] = HeaderBlock(1, present);
+  return card;
+}
+
+// SOD 0x0D05, signed by issuer: zeros for three hashes, then that of the key file as it is now.
+inline void SignKeyFile(SimulatedCard& card, const TestPki& issuer) {
+  card.files[0x0D05] = KeySod(issuer.SignAttached(Concat({ByteArray(3 * 32, 0x00), Sha256Of(card.files[0x0D07])})));
+}
+
 // A genuine card: its chip serial in the document, chip's key file signed by issuer.
-std::unique_ptr<SimulatedCard> GenuineCard(const TestPki& chip, const TestPki& issuer);
-// SOD 0x0D05, signed by issuer, over the key file as the card holds it now.
-void SignKeyFile(SimulatedCard& card, const TestPki& issuer);
+inline std::unique_ptr<SimulatedCard> GenuineCard(const TestPki& chip, const TestPki& issuer) {
+  auto card = CardWith({{0x0D01, DocumentBlock("0D0E0F1011121314")}, {0x0D02, FillerBlock(0x0D02, 40)},
+                        {0x0D03, FillerBlock(0x0D03, 30)}, {0x0D07, chip.PublicKeyFile()}},
+                       kAllBlocks, &chip);
+  SignKeyFile(*card, issuer);
+  return card;
+}
+
 // The card object of ID 1 opened over the card, the card's log cleared.
 struct OpenedCard {
   SimulatedCard& card;
   std::unique_ptr<ZKCard> zk;
 };
-OpenedCard OpenCard(std::unique_ptr<SimulatedCard> card);
+inline OpenedCard OpenCard(std::unique_ptr<SimulatedCard> card) {
+  SimulatedCard& watched = *card;
+  auto zk = std::make_unique<ZKCard>(std::move(card), 1);
+  watched.sent.clear();
+  return {watched, std::move(zk)};
+}
 
 }  // namespace CardScript

@@ -3,6 +3,7 @@
 #include <openssl/core_names.h>
 #include <openssl/pem.h>
 #include <openssl/rsa.h>
+#include <openssl/sha.h>
 #include <openssl/x509v3.h>
 
 #include <stdexcept>
@@ -21,15 +22,6 @@ ByteArray FromBio(BIO* bio) {
   return ByteArray(data, data + length);
 }
 
-ByteArray Digest(const char* name, const ByteArray& data) {
-  ByteArray out(EVP_MAX_MD_SIZE);
-  unsigned int length = 0;
-  OpenSsl::Md md(EVP_MD_fetch(nullptr, name, nullptr));
-  Check(EVP_Digest(data.data(), data.size(), out.data(), &length, md.get(), nullptr), "digest");
-  out.resize(length);
-  return out;
-}
-
 void AppendBigNum(ByteArray& out, const EVP_PKEY* key, const char* name) {
   BIGNUM* raw = nullptr;
   Check(EVP_PKEY_get_bn_param(key, name, &raw), "get key parameter");
@@ -43,25 +35,26 @@ void AppendBigNum(ByteArray& out, const EVP_PKEY* key, const char* name) {
 
 }  // namespace
 
-TestPki::TestPki(const CertificateOptions& options) : key_(EVP_RSA_gen(1024)), cert_(X509_new()) {
+TestPki::TestPki(const std::string& commonName, const TestPki* issuerKey, bool ca, const char* notAfter)
+    : key_(EVP_RSA_gen(1024)), cert_(X509_new()) {
   if (!key_ || !cert_) throw std::runtime_error("key generation");
   X509* cert = cert_.get();
   X509_set_version(cert, 2);
-  ASN1_INTEGER_set(X509_get_serialNumber(cert), static_cast<long>(options.commonName.size()));
+  ASN1_INTEGER_set(X509_get_serialNumber(cert), static_cast<long>(commonName.size()));
   X509_gmtime_adj(X509_getm_notBefore(cert), 0);
   X509_gmtime_adj(X509_getm_notAfter(cert), 3600);
-  if (options.notAfter != nullptr) ASN1_TIME_set_string(X509_getm_notAfter(cert), options.notAfter);
+  if (notAfter != nullptr) ASN1_TIME_set_string(X509_getm_notAfter(cert), notAfter);
   X509_NAME* name = X509_get_subject_name(cert);
   X509_NAME_add_entry_by_txt(name, "O", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>("Test issuer"), -1, -1, 0);
   X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8,
-                             reinterpret_cast<const unsigned char*>(options.commonName.c_str()), -1, -1, 0);
-  const TestPki& issuer = options.issuer != nullptr ? *options.issuer : *this;
+                             reinterpret_cast<const unsigned char*>(commonName.c_str()), -1, -1, 0);
+  const TestPki& issuer = issuerKey != nullptr ? *issuerKey : *this;
   X509_set_issuer_name(cert, X509_get_subject_name(issuer.cert_.get()));
   X509_set_pubkey(cert, key_.get());
   X509V3_CTX context;
   X509V3_set_ctx(&context, issuer.cert_.get(), cert, nullptr, nullptr, 0);
   X509_EXTENSION* constraints = X509V3_EXT_conf_nid(nullptr, &context, NID_basic_constraints,
-                                                    options.ca ? "critical,CA:TRUE" : "critical,CA:FALSE");
+                                                    ca ? "critical,CA:TRUE" : "critical,CA:FALSE");
   X509_add_ext(cert, constraints, -1);
   X509_EXTENSION_free(constraints);
   if (X509_sign(cert, issuer.key_.get(), EVP_sha256()) <= 0) throw std::runtime_error("certificate");
@@ -108,5 +101,8 @@ ByteArray TestPki::SignRaw(const ByteArray& digestInfo) const {
   return signature;
 }
 
-ByteArray Sha256Of(const ByteArray& data) { return Digest("SHA256", data); }
-ByteArray Sha1Of(const ByteArray& data) { return Digest("SHA1", data); }
+ByteArray Sha256Of(const ByteArray& data) {
+  ByteArray digest(SHA256_DIGEST_LENGTH);
+  SHA256(data.data(), data.size(), digest.data());
+  return digest;
+}

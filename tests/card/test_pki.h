@@ -8,24 +8,15 @@
 #include "card/openssl_handles.h"
 #include "support/types.h"
 
-class TestPki;
-
-// How a certificate is made: valid from now for an hour, unless notAfter (ASN.1 time) says.
-struct CertificateOptions {
-  std::string commonName = "Test SOD signer";
-  const TestPki* issuer = nullptr;  // self-signed when none
-  bool ca = false;
-  const char* notAfter = nullptr;
-};
-
 class TestPki {
  public:
-  // A fresh RSA key of 1024 bits and a certificate for it.
-  explicit TestPki(const CertificateOptions& options = {});
+  // A fresh RSA key of 1024 bits and its certificate, self-signed without issuer, valid from
+  // now for an hour unless notAfter (ASN.1 time) says.
+  explicit TestPki(const std::string& commonName = "Test SOD signer", const TestPki* issuer = nullptr,
+                   bool ca = false, const char* notAfter = nullptr);
 
   // DER PKCS#7 SignedData with content attached, signed by this key.
   TAVQ::ByteArray SignAttached(const TAVQ::ByteArray& content) const { return Sign(content, false); }
-  // The same message with its detached form (content left out).
   TAVQ::ByteArray SignDetached(const TAVQ::ByteArray& content) const { return Sign(content, true); }
   TAVQ::ByteArray CertificateDer() const;
   std::string CertificatePem() const;
@@ -43,4 +34,3 @@ class TestPki {
 };
 
 TAVQ::ByteArray Sha256Of(const TAVQ::ByteArray& data);
-TAVQ::ByteArray Sha1Of(const TAVQ::ByteArray& data);
