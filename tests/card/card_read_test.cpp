@@ -22,16 +22,17 @@ TEST(ZKCardTest, CardIdDecidesTheApplicationAndMustMatchTheDocument) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.outcome);
-    auto owned = CardWith({});
-    SimulatedCard& card = *owned;
-    card.files[0x0D00] = HeaderBlock(c.documentId);
-    card.application = c.application;
+    auto card = CardWith({});
+    card->files[0x0D00] = HeaderBlock(c.documentId);
+    card->application = c.application;
+    std::string connections;
+    card->connectionsAtEnd = &connections;
     int cardId = -1;
     const std::string failure =
-        OutcomeOf([&] { cardId = ZKCard(std::move(owned), static_cast<std::uint16_t>(c.cardId)).CardId(); });
+        OutcomeOf([&] { cardId = ZKCard(std::move(card), static_cast<std::uint16_t>(c.cardId)).CardId(); });
     EXPECT_EQ(failure.empty() ? std::to_string(cardId) : failure, c.outcome);
     // The header is read in one connection and transaction; card ID 2 never connects.
-    EXPECT_EQ(card.Connections(), c.cardId == 2 ? "0/0/0" : "1/1/0");
+    EXPECT_EQ(connections, c.cardId == 2 ? "0/0/0" : "1/1/0");
   }
 }
 

@@ -84,6 +84,9 @@ inline std::string OutcomeOf(const std::function<void()>& action) {
 class SimulatedCard : public SmartCardIO::CardChannel {
  public:
   explicit SimulatedCard(const TestPki* key = nullptr) : key_(key) {}
+  ~SimulatedCard() override {
+    if (connectionsAtEnd != nullptr) *connectionsAtEnd = Connections();
+  }
 
   std::string application = kAid1;
   std::map<std::uint16_t, ByteArray> files;
@@ -95,6 +98,7 @@ class SimulatedCard : public SmartCardIO::CardChannel {
   int connects = 0;
   int disconnects = 0;
   int openTransactions = 0;
+  std::string* connectionsAtEnd = nullptr;  // for a card owned by what is tested: Connections() when it goes
 
   // "connects/disconnects/open transactions"
   std::string Connections() const {
