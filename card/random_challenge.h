@@ -5,6 +5,6 @@
 
 #include "support/types.h"
 
-// length bytes from the crypto library's cryptographically strong generator. A
+// length bytes from a cryptographically strong generator (the kernel's on Linux). A
 // predictable challenge would let a cloned chip replay recorded answers.
 TAVQ::ByteArray RandomChallenge(std::size_t length);

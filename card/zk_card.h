@@ -11,15 +11,16 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "card/block_cache.h"
 #include "card/certificate.h"
+#include "card/sod_signature.h"
 #include "support/types.h"
 
 class CardApplication;
 class CardSession;
-struct SignedMessage;
 namespace SmartCardIO {
 class CardChannel;
 }
@@ -101,4 +102,7 @@ class ZKCard {
   const CardApplication* application_ = nullptr;
   std::uint16_t cardId_ = 0;
   BlockCache cache_;
+  // Signature checks already passed, by the SOD's exact bytes: a block cache hit must
+  // not cost a second parse and check of the same Security Object.
+  std::map<TAVQ::ByteArray, SignedMessage> verifiedSods_;
 };

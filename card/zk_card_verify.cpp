@@ -33,7 +33,12 @@ void CompareWithSignedHash(const SignedMessage& message, std::size_t position, s
 SignedMessage ZKCard::CheckSodSignature(std::uint16_t sodId, ByteArray (ZKCard::*read)(std::uint16_t)) {
   SodBlock sod(sodId);
   sod.Decode((this->*read)(sodId));
-  return VerifySignedMessage(sod.SignedData().GetValue());
+  const ByteArray& der = sod.SignedData().GetValue();
+  const auto known = verifiedSods_.find(der);
+  if (known != verifiedSods_.end()) return known->second;
+  SignedMessage message = VerifySignedMessage(der);
+  verifiedSods_.emplace(der, message);
+  return message;
 }
 
 Certificate ZKCard::VerifyBlock(std::uint16_t blockId) {
