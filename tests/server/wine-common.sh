@@ -19,10 +19,11 @@ run() { "$@" 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 winepath_of() { echo "Z:${1//\//\\}"; }
 
 # expect NAME STATUS COMMAND...: one check that the command exits with STATUS and prints
-# a line matching each regex of the array want, and none of the array unwanted.
+# a line matching each regex of the array want, and none of the array unwanted; the
+# output stays in $output.
 want=() unwanted=()
 expect() {
-  local name=$1 status=$2 output got pattern ok=true
+  local name=$1 status=$2 got pattern ok=true
   shift 2
   output=$(run "$@"); got=$?
   awk -v name="$name" '{print "  [" name "] " $0}' <<<"$output"
