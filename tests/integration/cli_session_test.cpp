@@ -11,22 +11,9 @@
 
 namespace {
 
+using Bench::Exchange;
+
 const std::string kSelectApplication = "00A404000DF38100000253455256535A4B01";
-
-struct Exchange {
-  std::string command;
-  std::string answer;
-};
-
-// The card's log as command/answer pairs, in order.
-std::vector<Exchange> Exchanges() {
-  std::vector<Exchange> exchanges;
-  for (const std::string& line : Bench::ApduLog()) {
-    if (line.rfind("> ", 0) == 0) exchanges.push_back({line.substr(2), ""});
-    if (line.rfind("< ", 0) == 0 && !exchanges.empty()) exchanges.back().answer = line.substr(2);
-  }
-  return exchanges;
-}
 
 std::string Hex2(std::size_t value) {
   const char* digits = "0123456789ABCDEF";
@@ -41,7 +28,8 @@ class Expectation {
  public:
   Expectation(bool t0, std::vector<Exchange> log) : t0_(t0), log_(std::move(log)) {}
 
-  // On T=0 without Le, then GET RESPONSE for the length announced; the answer's data.
+  // On T=0 without Le, then GET RESPONSE for the length announced (none after a
+  // refusal); the answer's data.
   std::string Case4(const std::string& commandWithoutLe) {
     if (!t0_) {
       Add(commandWithoutLe + "00");
@@ -53,8 +41,6 @@ class Expectation {
     Add("00C00000" + announced.substr(2, 2));
     return Data(Answer());
   }
-  // A case 4 command the card refuses: no GET RESPONSE on T=0.
-  void Refused(const std::string& commandWithoutLe) { Add(commandWithoutLe + (t0_ ? "" : "00")); }
   void Add(const std::string& command) { expected_.push_back(command); }
   // GET DATA without Le: on T=0 with P3 00, then with the length the card named.
   void GetData(const std::string& command) {
@@ -119,8 +105,8 @@ TEST_P(CliSessionTest, WholeJobSendsExactlyTheseCommands) {
   Bench::RemoveAllCards();
   Bench::Card(std::string("insert --protocol ") + GetParam());
   ASSERT_EQ(Bench::Hc("read --verify --check-origin --json 2>/dev/null >/dev/null").exitStatus, 0);
-  const std::vector<Exchange> log = Exchanges();
-  const std::vector<std::string> sent = Bench::Commands();
+  const std::vector<Exchange> log = Bench::Exchanges();
+  const std::vector<std::string> sent = Bench::Commands(log);
   Bench::Card("remove");
 
   Expectation expected(t0, log);
@@ -130,7 +116,7 @@ TEST_P(CliSessionTest, WholeJobSendsExactlyTheseCommands) {
     SCOPED_TRACE(block);
     expected.Block(block);
   }
-  expected.Refused("00A4040007A0000000030000");
+  expected.Case4("00A4040007A0000000030000");  // refused
   expected.Case4("00A4040008A000000003000000");
   expected.GetData("80CA9F7F");
   expected.Case4(kSelectApplication);  // back from the card manager

