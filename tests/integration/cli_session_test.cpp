@@ -31,14 +31,10 @@ class Expectation {
   // On T=0 without Le, then GET RESPONSE for the length announced (none after a
   // refusal); the answer's data.
   std::string Case4(const std::string& commandWithoutLe) {
-    if (!t0_) {
-      Add(commandWithoutLe + "00");
-      return Data(Answer());
-    }
-    Add(commandWithoutLe);
-    const std::string announced = Answer();
-    if (announced.size() != 4 || announced.substr(0, 2) != "61") return "";
-    Add("00C00000" + announced.substr(2, 2));
+    Add(commandWithoutLe + (t0_ ? "" : "00"));
+    const std::string answer = Answer();
+    if (!t0_ || answer.size() != 4 || answer.substr(0, 2) != "61") return Data(answer);
+    Add("00C00000" + answer.substr(2, 2));
     return Data(Answer());
   }
   void Add(const std::string& command) { expected_.push_back(command); }
@@ -72,10 +68,8 @@ class Expectation {
     const std::string info = Case4("00A4000002" + fileId);
     return info.size() < 8 ? 0 : Byte(info, 2) << 8 | Byte(info, 3);
   }
-  void Signature() {
-    // The DigestInfo of a fresh challenge: only its length is known.
-    const std::size_t at = expected_.size();
-    const std::string sent = at < log_.size() ? log_[at].command : "";
+  void Signature() {  // the DigestInfo of a fresh challenge: only its length is known
+    const std::string sent = expected_.size() < log_.size() ? log_[expected_.size()].command : "";
     const std::string prefix = "002A9E00233021300906052B0E03021A05000414";
     Case4(sent.rfind(prefix, 0) == 0 && sent.size() >= prefix.size() + 40 ? sent.substr(0, prefix.size() + 40)
                                                                             : prefix + "<20 digest bytes>");
