@@ -78,6 +78,7 @@ TEST_P(CliReadTest, EachFaultFailsItsPartsWithItsMessageAndLeavesTheRestRight) {
        "Hash of block with ID 0xD03 does not match the hash in corresponding SOD block", "/variablePerso"},
       {"bad-sod-signature", {"/verification/document", "/verification/fixedPerso", "/origin"},
        "PKCS7 structure has invalid signature"},
+      {"cloned-chip", {"/origin"}, "Hash of block with ID 0xD07 does not match the hash in corresponding SOD block"},
       {"chip-serial-mismatch", {"/origin"},
        "Chip serial number (1A2B3C4D5E6F707E) is not equal to chip serial number written in document block "
        "(1A2B3C4D5E6F7081)."},
