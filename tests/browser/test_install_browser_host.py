@@ -74,7 +74,8 @@ class InstallBrowserHostTest(unittest.TestCase):
                 self.assertTrue(text.startswith("Windows Registry Editor Version 5.00\r\n"))
                 for key, browser in ((r"Software\Chromium", "chromium"), (r"Software\Google\Chrome", "chromium"),
                                      (r"Software\Mozilla", "firefox")):
-                    self.assertIn(f"[{hive}\\{key}\\NativeMessagingHosts\\org.kavrin.hc]\r\n{manifest % browser}\r\n", text)
+                    entry = f"[{hive}\\{key}\\NativeMessagingHosts\\org.kavrin.hc]\r\n{manifest % browser}\r\n"
+                    self.assertIn(entry, text)
 
 
 if __name__ == "__main__":

@@ -79,7 +79,8 @@ class TypeLibrary(unittest.TestCase):
             idl = os.path.join(folder, "l.idl")
             with open(idl, "w") as f:
                 f.write(self.IDL)
-            results = {arch: entries.type_library_entries(idl, arch, "[#Dll]", "[Folder]kavrin") for arch in ("x86", "x64")}
+            results = {arch: entries.type_library_entries(idl, arch, "[#Dll]", "[Folder]kavrin")
+                       for arch in ("x86", "x64")}
         lib = "{AAAAAAAA-2222-3333-4444-555555555555}"
         iid = "{11111111-2222-3333-4444-555555555555}"
         interface = [(["Interface", iid], "", "IA"),

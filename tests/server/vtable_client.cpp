@@ -176,8 +176,8 @@ void TestSafety(IUnknown* object, const ClassCase& c) {
   IObjectSafety* safety = nullptr;
   object->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(&safety));
   DWORD supported = 9, enabled = 9;
-  Check(safety->GetInterfaceSafetyOptions(*c.interfaceId, &supported, &enabled) == S_OK && supported == 1 && enabled == 0,
-        "GetInterfaceSafetyOptions: supported 1, enabled 0 at first");
+  const HRESULT options = safety->GetInterfaceSafetyOptions(*c.interfaceId, &supported, &enabled);
+  Check(options == S_OK && supported == 1 && enabled == 0, "GetInterfaceSafetyOptions: supported 1, enabled 0 at first");
   CheckHr(safety->SetInterfaceSafetyOptions(IID_IDispatch, 1, 1), S_OK, "SetInterfaceSafetyOptions mask 1");
   safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled);
   Check(enabled == 1, "enabled after mask 1", enabled);
@@ -206,7 +206,7 @@ void TestClasses(const Dll& dll) {
 // property rules themselves are the model's unit tests', the VARIANT_BOOL flag and a
 // DATE through IDispatch automation.vbs's).
 void TestBlocks(const Dll& dll) {
-  auto* perso = Make<IZKVariablePersoBlock>(dll, CLSID_ZKVariablePersoBlock, IID_IZKVariablePersoBlock, "create a block");
+  auto* perso = Make<IZKVariablePersoBlock>(dll, CLSID_ZKVariablePersoBlock, IID_IZKVariablePersoBlock, "create");
   auto* utilities = Make<IUtilitiesService>(dll, CLSID_UtilitiesService, IID_IUtilitiesService, "create Utilities");
   if (perso == nullptr || utilities == nullptr) return;
   VARIANT real;
@@ -290,7 +290,7 @@ void TestDocReadService(const Dll& dll) {
   const wchar_t* missing = L"KAVRIN.HC.DocRead.1|Reader name is missing";
   // A null BSTR is an empty name (which the service refuses in its unit tests).
   CheckError(service->InitCard(nullptr, 1), E_INVALIDARG, missing, IID_IDocReadService, "InitCard with a null name");
-  CheckError(service->InitCardVB(nullptr, -1), E_INVALIDARG, missing, IID_IDocReadService, "InitCardVB with a null name");
+  CheckError(service->InitCardVB(nullptr, -1), E_INVALIDARG, missing, IID_IDocReadService, "InitCardVB(null, -1)");
   CheckCardOperationsRefused(service);
   Check(service->ReleaseCard() == S_OK, "ReleaseCard without a card");
   Check(service->ReadZKDocumentData(nullptr) == E_POINTER && service->VerifyZKVariablePersoData(nullptr) == E_POINTER,
@@ -299,7 +299,7 @@ void TestDocReadService(const Dll& dll) {
 }
 
 void TestSmartCardService(const Dll& dll) {
-  auto* service = Make<ISmartCardService>(dll, CLSID_SmartCardService, IID_ISmartCardService, "create SmartCardService");
+  auto* service = Make<ISmartCardService>(dll, CLSID_SmartCardService, IID_ISmartCardService, "create");
   if (service == nullptr) return;
   CheckError(service->SelectReader(nullptr), E_INVALIDARG, L"KAVRIN.HC.SmartCard.1|Reader name cannot be empty.",
              IID_ISmartCardService, "SelectReader(null)");
