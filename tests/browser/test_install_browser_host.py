@@ -17,15 +17,11 @@ def run(*args, home):
 
 class InstallBrowserHostTest(unittest.TestCase):
     def setUp(self):
-        self.dir = tempfile.TemporaryDirectory()
-        self.home = self.dir.name
+        self.home = self.enterContext(tempfile.TemporaryDirectory())
         self.host = os.path.join(self.home, "kavrin-hc-host")
         with open(self.host, "w") as f:
             f.write("#!/bin/sh\n")
         os.chmod(self.host, 0o755)
-
-    def tearDown(self):
-        self.dir.cleanup()
 
     def load(self, *parts):
         with open(os.path.join(self.home, *parts), encoding="utf-8") as f:
@@ -69,19 +65,17 @@ class InstallBrowserHostTest(unittest.TestCase):
         self.assertEqual(self.load("windows", "org.kavrin.hc.chromium.json")["path"], "kavrin-hc-host.exe")
         self.assertEqual(self.load("windows", "org.kavrin.hc.firefox.json")["allowed_extensions"],
                          ["health-card@kavrin.org"])
+        manifest = '@="D:\\\\Apps\\\\Health Card\\\\org.kavrin.hc.%s.json"'
         for scope, hive in (("user", "HKEY_CURRENT_USER"), ("machine", "HKEY_LOCAL_MACHINE")):
-            with self.subTest(scope=scope):
-                with open(os.path.join(out, f"register-{scope}.reg"), "rb") as f:
-                    raw = f.read()
+            with self.subTest(scope=scope), open(os.path.join(out, f"register-{scope}.reg"), "rb") as f:
+                raw = f.read()
                 self.assertTrue(raw.startswith(b"\xff\xfe"), "regedit reads UTF-16 with its byte order mark")
                 text = raw.decode("utf-16")
                 self.assertTrue(text.startswith("Windows Registry Editor Version 5.00\r\n"))
-                chromium_manifest = '@="D:\\\\Apps\\\\Health Card\\\\org.kavrin.hc.chromium.json"'
-                firefox_manifest = '@="D:\\\\Apps\\\\Health Card\\\\org.kavrin.hc.firefox.json"'
-                for key, value in ((r"Software\Chromium", chromium_manifest),
-                                   (r"Software\Google\Chrome", chromium_manifest),
-                                   (r"Software\Mozilla", firefox_manifest)):
-                    self.assertIn(f"[{hive}\\{key}\\NativeMessagingHosts\\org.kavrin.hc]\r\n{value}\r\n", text)
+                for key, browser in ((r"Software\Chromium", "chromium"), (r"Software\Google\Chrome", "chromium"),
+                                     (r"Software\Mozilla", "firefox")):
+                    entry = f"[{hive}\\{key}\\NativeMessagingHosts\\org.kavrin.hc]\r\n{manifest % browser}\r\n"
+                    self.assertIn(entry, text)
 
 
 if __name__ == "__main__":

@@ -45,19 +45,25 @@ inline void RemoveAllCards() {
   Card("remove --slot 1");
 }
 
-// The APDU log of slot 0: "> HEX" commands and "< HEX" answers.
-inline std::vector<std::string> ApduLog() {
+struct Exchange {
+  std::string command;
+  std::string answer;
+};
+
+// The APDU log of slot 0 ("> HEX" commands, "< HEX" answers) as exchanges, in order.
+inline std::vector<Exchange> Exchanges() {
   std::istringstream log(Card("log"));
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(log, line);) lines.push_back(line);
-  return lines;
+  std::vector<Exchange> exchanges;
+  for (std::string line; std::getline(log, line);) {
+    if (line.rfind("> ", 0) == 0) exchanges.push_back({line.substr(2), ""});
+    if (line.rfind("< ", 0) == 0 && !exchanges.empty()) exchanges.back().answer = line.substr(2);
+  }
+  return exchanges;
 }
 
-inline std::vector<std::string> Commands() {
+inline std::vector<std::string> Commands(const std::vector<Exchange>& exchanges = Exchanges()) {
   std::vector<std::string> commands;
-  for (const std::string& line : ApduLog()) {
-    if (line.rfind("> ", 0) == 0) commands.push_back(line.substr(2));
-  }
+  for (const Exchange& exchange : exchanges) commands.push_back(exchange.command);
   return commands;
 }
 

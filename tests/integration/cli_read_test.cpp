@@ -1,6 +1,7 @@
 // kavrin-hc on the virtual card through the real pcscd, over T=0 and T=1: the report
-// of a genuine card, each fault of a card in its place with its exact message, and
-// the answers that stop a whole read.
+// of a genuine card, a fault of each kind in its place with the rest of the report
+// right (each fault's message is the card unit tests'), and the answers that stop a
+// whole read.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -53,7 +54,6 @@ TEST_P(CliReadTest, GenuineCardIsReadVerifiedTrustedAndOriginChecked) {
     EXPECT_EQ(report["document"]["ChipSerialNumber"], "1A2B3C4D5E6F7081");
     EXPECT_EQ(report["fixedPerso"]["LastNameLatin"], "Milutinović");
     EXPECT_EQ(report["fixedPerso"]["DateOfBirth"], "1985-09-07");
-    EXPECT_EQ(report["variableAdmin"].size(), 36u);
     EXPECT_EQ(report["variableAdmin"]["Gender"], 2);
     const Json& verification = report["verification"];
     EXPECT_GT(verification["document"]["signerCertificate"].get<std::string>().size(), 100u);
@@ -62,45 +62,30 @@ TEST_P(CliReadTest, GenuineCardIsReadVerifiedTrustedAndOriginChecked) {
     EXPECT_EQ(verification["document"]["signer"]["trusted"], true);
     for (const char* block : kBlocks) EXPECT_EQ(verification[block], verification["document"]) << block;
     EXPECT_EQ(report["origin"], "ok");
-    // "any" on a card of application 7 tries application 1 first.
-    const std::vector<std::string> log = Bench::ApduLog();
-    ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(log[0].rfind("> 00A404000DF38100000253455256535A4B01", 0), 0u);
-    EXPECT_EQ(log[1] == "< 6A82", cardId == 7);
     Bench::Card("remove");
   }
 }
 
 TEST_P(CliReadTest, EachFaultFailsItsPartsWithItsMessageAndLeavesTheRestRight) {
   const std::vector<std::string> verifications(kAllParts.begin() + 4, kAllParts.end() - 1);
-  const std::vector<std::string> documentRead = {"/document", "/verification/document", "/origin"};
-  const auto HashMismatch = [](const std::string& id) {
-    return "Hash of block with ID " + id + " does not match the hash in corresponding SOD block";
-  };
-  const std::vector<std::string> firstSod = {"/verification/document", "/verification/fixedPerso", "/origin"};
   const struct {
     std::string fault;
     std::vector<std::string> failing;
     std::string message;
     std::string tampered = "";  // the block whose data the fault changed
   } cases[] = {
-      {"tamper-block=0D02", {"/verification/fixedPerso"}, HashMismatch("0xD02"), "/fixedPerso"},
-      {"tamper-block=0D03", {"/verification/variablePerso"}, HashMismatch("0xD03"), "/variablePerso"},
-      {"tamper-block=0D04", {"/verification/variableAdmin"}, HashMismatch("0xD04"), "/variableAdmin"},
-      {"bad-sod-signature", firstSod, "PKCS7 structure has invalid signature"},
-      {"bad-sod-signature=0D09", {"/verification/variableAdmin"}, "PKCS7 structure has invalid signature"},
-      {"sod-not-present", firstSod, "Card block with ID 3333 is not declared as present in the card"},
+      {"tamper-block=0D03", {"/verification/variablePerso"},
+       "Hash of block with ID 0xD03 does not match the hash in corresponding SOD block", "/variablePerso"},
+      {"bad-sod-signature", {"/verification/document", "/verification/fixedPerso", "/origin"},
+       "PKCS7 structure has invalid signature"},
+      {"cloned-chip", {"/origin"}, "Hash of block with ID 0xD07 does not match the hash in corresponding SOD block"},
       {"chip-serial-mismatch", {"/origin"},
        "Chip serial number (1A2B3C4D5E6F707E) is not equal to chip serial number written in document block "
        "(1A2B3C4D5E6F7081)."},
-      {"bad-aa-signature", {"/origin"}, "Active authentication error"},
-      {"cloned-chip", {"/origin"}, HashMismatch("0xD07")},
-      {"header-tag-mismatch=0D01", documentRead, "Tag value 0xD02 in read data block is different from required value 0xD01"},
-      {"tiny-ef=0D01", documentRead, "Card's elementary file with id 0xD01 has too small size"},
-      {"length-overflow=0D01", documentRead,
-       "Trying to read 151 bytes from data block 0xD01, but the maximum size of the block is 150"},
+      {"header-tag-mismatch=0D01", {"/document", "/verification/document", "/origin"},
+       "Tag value 0xD02 in read data block is different from required value 0xD01"},
       {"missing-element=0x0633", {"/variablePerso"}, "Mandatory element with tag 0x0633 not found in block"},
-      {"other-ca", verifications, "The SOD signer certificate is not trusted: unable to get local issuer certificate"},
+      // Only here: the signer's validity against the clock.
       {"expired-signer", verifications, "The SOD signer certificate is not trusted: certificate has expired"},
   };
   const std::string read = "read --verify --check-origin" + Anchors();
@@ -151,8 +136,6 @@ TEST_P(CliReadTest, AnswersThatStopAWholeReadOrNameTheReaders) {
     EXPECT_EQ(HcJson(c.arguments, c.status), c.answer);
     Bench::RemoveAllCards();
   }
-  Insert("--card-id 7");
-  EXPECT_EQ(HcJson("read --card-id 1", 1), Error("Card applet returned an error 6A82h", "0x80046A82"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Protocols, CliReadTest, testing::Values("T0", "T1"));

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,27 +11,13 @@
 
 namespace {
 
+using Bench::Exchange;
+
 const std::string kSelectApplication = "00A404000DF38100000253455256535A4B01";
 
-struct Exchange {
-  std::string command;
-  std::string answer;
-};
-
-// The card's log as command/answer pairs, in order.
-std::vector<Exchange> Exchanges() {
-  std::vector<Exchange> exchanges;
-  for (const std::string& line : Bench::ApduLog()) {
-    if (line.rfind("> ", 0) == 0) exchanges.push_back({line.substr(2), ""});
-    if (line.rfind("< ", 0) == 0 && !exchanges.empty()) exchanges.back().answer = line.substr(2);
-  }
-  return exchanges;
-}
-
-std::string Hex2(unsigned value) {
-  char text[3];
-  std::snprintf(text, sizeof text, "%02X", value & 0xFF);
-  return text;
+std::string Hex2(std::size_t value) {
+  const char* digits = "0123456789ABCDEF";
+  return {digits[value >> 4 & 0xF], digits[value & 0xF]};
 }
 
 unsigned Byte(const std::string& hex, std::size_t index) { return std::stoul(hex.substr(2 * index, 2), nullptr, 16); }
@@ -43,20 +28,15 @@ class Expectation {
  public:
   Expectation(bool t0, std::vector<Exchange> log) : t0_(t0), log_(std::move(log)) {}
 
-  // On T=0 without Le, then GET RESPONSE for the length announced; the answer's data.
+  // On T=0 without Le, then GET RESPONSE for the length announced (none after a
+  // refusal); the answer's data.
   std::string Case4(const std::string& commandWithoutLe) {
-    if (!t0_) {
-      Add(commandWithoutLe + "00");
-      return Data(Answer());
-    }
-    Add(commandWithoutLe);
-    const std::string announced = Answer();
-    if (announced.size() != 4 || announced.substr(0, 2) != "61") return "";
-    Add("00C00000" + announced.substr(2, 2));
+    Add(commandWithoutLe + (t0_ ? "" : "00"));
+    const std::string answer = Answer();
+    if (!t0_ || answer.size() != 4 || answer.substr(0, 2) != "61") return Data(answer);
+    Add("00C00000" + answer.substr(2, 2));
     return Data(Answer());
   }
-  // A case 4 command the card refuses: no GET RESPONSE on T=0.
-  void Refused(const std::string& commandWithoutLe) { Add(commandWithoutLe + (t0_ ? "" : "00")); }
   void Add(const std::string& command) { expected_.push_back(command); }
   // GET DATA without Le: on T=0 with P3 00, then with the length the card named.
   void GetData(const std::string& command) {
@@ -70,8 +50,7 @@ class Expectation {
     std::string data;
     for (std::size_t done = 0; done < length;) {
       const std::size_t chunk = std::min<std::size_t>(128, length - done);
-      Add("00B0" + Hex2(static_cast<unsigned>((offset + done) >> 8)) + Hex2(static_cast<unsigned>(offset + done)) +
-          Hex2(static_cast<unsigned>(chunk)));
+      Add("00B0" + Hex2((offset + done) >> 8) + Hex2(offset + done) + Hex2(chunk));
       data += Data(Answer());
       done += chunk;
     }
@@ -89,10 +68,8 @@ class Expectation {
     const std::string info = Case4("00A4000002" + fileId);
     return info.size() < 8 ? 0 : Byte(info, 2) << 8 | Byte(info, 3);
   }
-  void Signature() {
-    // The DigestInfo of a fresh challenge: only its length is known.
-    const std::size_t at = expected_.size();
-    const std::string sent = at < log_.size() ? log_[at].command : "";
+  void Signature() {  // the DigestInfo of a fresh challenge: only its length is known
+    const std::string sent = expected_.size() < log_.size() ? log_[expected_.size()].command : "";
     const std::string prefix = "002A9E00233021300906052B0E03021A05000414";
     Case4(sent.rfind(prefix, 0) == 0 && sent.size() >= prefix.size() + 40 ? sent.substr(0, prefix.size() + 40)
                                                                             : prefix + "<20 digest bytes>");
@@ -122,7 +99,8 @@ TEST_P(CliSessionTest, WholeJobSendsExactlyTheseCommands) {
   Bench::RemoveAllCards();
   Bench::Card(std::string("insert --protocol ") + GetParam());
   ASSERT_EQ(Bench::Hc("read --verify --check-origin --json 2>/dev/null >/dev/null").exitStatus, 0);
-  const std::vector<Exchange> log = Exchanges();
+  const std::vector<Exchange> log = Bench::Exchanges();
+  const std::vector<std::string> sent = Bench::Commands(log);
   Bench::Card("remove");
 
   Expectation expected(t0, log);
@@ -132,7 +110,7 @@ TEST_P(CliSessionTest, WholeJobSendsExactlyTheseCommands) {
     SCOPED_TRACE(block);
     expected.Block(block);
   }
-  expected.Refused("00A4040007A0000000030000");
+  expected.Case4("00A4040007A0000000030000");  // refused
   expected.Case4("00A4040008A000000003000000");
   expected.GetData("80CA9F7F");
   expected.Case4(kSelectApplication);  // back from the card manager
@@ -140,8 +118,6 @@ TEST_P(CliSessionTest, WholeJobSendsExactlyTheseCommands) {
   expected.Signature();
   expected.Read(0, expected.SelectFile("0D07"));
 
-  std::vector<std::string> sent;
-  for (const Exchange& exchange : log) sent.push_back(exchange.command);
   EXPECT_EQ(sent, expected.commands());
   EXPECT_LE(sent.size(), t0 ? 92u : 78u);
 }

@@ -58,18 +58,9 @@ class ScriptReading(unittest.TestCase):
 class KeySplit(unittest.TestCase):
     # Removing the x86 package checks this too, where 32-bit programs run.
     def test_shared_keys_are_application_ids_and_type_library_versions(self):
-        cases = [
-            (["AppID", "{A}"], True),
-            (["TypeLib", "{L}", "1.0"], True),
-            (["TypeLib", "{L}", "1.0", "FLAGS"], True),
-            (["TypeLib", "{L}", "1.0", "0", "win32"], False),
-            (["CLSID", "{C}"], False),
-            (["Interface", "{I}"], False),
-            (["KAVRIN.HC.DocRead"], False),
-        ]
-        for path, shared in cases:
-            with self.subTest(path="\\".join(path)):
-                self.assertEqual(entries.is_shared(path), shared)
+        shared = [["AppID", "{A}"], ["TypeLib", "{L}", "1.0"], ["TypeLib", "{L}", "1.0", "FLAGS"]]
+        own = [["TypeLib", "{L}", "1.0", "0", "win32"], ["CLSID", "{C}"], ["Interface", "{I}"], ["KAVRIN.HC.DocRead"]]
+        self.assertEqual([entries.is_shared(path) for path in shared + own], [True] * len(shared) + [False] * len(own))
 
 
 class TypeLibrary(unittest.TestCase):
@@ -83,15 +74,13 @@ class TypeLibrary(unittest.TestCase):
     library L { coclass C { [default] interface IA; }; };
     """
 
-    def entries_for(self, arch):
-        with tempfile.NamedTemporaryFile("w", suffix=".idl", delete=False) as f:
-            f.write(self.IDL)
-        try:
-            return entries.type_library_entries(f.name, arch, "[#Dll]", "[Folder]kavrin")
-        finally:
-            os.unlink(f.name)
-
     def test_library_and_automation_interface_keys_of_each_package(self):
+        with tempfile.TemporaryDirectory() as folder:
+            idl = os.path.join(folder, "l.idl")
+            with open(idl, "w") as f:
+                f.write(self.IDL)
+            results = {arch: entries.type_library_entries(idl, arch, "[#Dll]", "[Folder]kavrin")
+                       for arch in ("x86", "x64")}
         lib = "{AAAAAAAA-2222-3333-4444-555555555555}"
         iid = "{11111111-2222-3333-4444-555555555555}"
         interface = [(["Interface", iid], "", "IA"),
@@ -102,7 +91,7 @@ class TypeLibrary(unittest.TestCase):
         # Only the x64 package can write the 64-bit view of the interfaces.
         for arch, platform, own_interfaces in (("x86", "win32", []), ("x64", "win64", interface)):
             with self.subTest(arch=arch):
-                shared, own = self.entries_for(arch)
+                shared, own = results[arch]
                 self.assertEqual(shared[:3], [(["TypeLib", lib, "2.1"], "", "The Library"),
                                               (["TypeLib", lib, "2.1", "FLAGS"], "", "12"),
                                               (["TypeLib", lib, "2.1", "HELPDIR"], "", "[Folder]kavrin")])

@@ -13,16 +13,18 @@ check() { local what=$1; shift; if "$@"; then pass; else fail "$what"; fi; }
 x86() { if [ "$have32" = 1 ]; then "$@"; else skipped=$((skipped + 1)); fi; }
 on() { local arch=$1; shift; if [ "$arch" = x86 ]; then x86 "$@"; else "$@"; fi; }  # on ARCH COMMAND...
 finish() { echo "$passed passed, $failed failed, $skipped skipped"; [ "$failed" -eq 0 ]; }
+nothing() { if [ -z "$2" ]; then pass; else echo "$2" | head -n 20; fail "$1"; fi; }  # nothing WHAT TEXT
 
 # Output of a Windows program without carriage returns; the program's status is kept.
 run() { "$@" 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 winepath_of() { echo "Z:${1//\//\\}"; }
 
 # expect NAME STATUS COMMAND...: one check that the command exits with STATUS and prints
-# a line matching each regex of the array want, and none of the array unwanted.
+# a line matching each regex of the array want, and none of the array unwanted; the
+# output stays in $output.
 want=() unwanted=()
 expect() {
-  local name=$1 status=$2 output got pattern ok=true
+  local name=$1 status=$2 got pattern ok=true
   shift 2
   output=$(run "$@"); got=$?
   awk -v name="$name" '{print "  [" name "] " $0}' <<<"$output"
