@@ -92,8 +92,8 @@ TEST(DataBlocks, ReadOnlyBlocksShowThroughTheirObjects) {
                                   Get(document, &D::get_PrintLanguage), Get(fixed, &F::get_InsurantNumber),
                                   Get(fixed, &F::get_LastName), Get(fixed, &F::get_LastNameLatin),
                                   Get(fixed, &F::get_FirstName), Get(fixed, &F::get_FirstNameLatin)}),
-            (std::vector<WString>{u"Insurer \u017D", u"INS01", u"00012345678", u"1234567890ABCDEF", u"en", u"12345678901",
-                                  u"\u041D\u043E\u0432", u"Novak", u"\u0410\u043D\u0430", u"Ana"}));
+            (std::vector<WString>{u"Insurer \u017D", u"INS01", u"00012345678", u"1234567890ABCDEF", u"en",
+                                  u"12345678901", u"\u041D\u043E\u0432", u"Novak", u"\u0410\u043D\u0430", u"Ana"}));
   // 2021-03-15, 2031-03-14 and 1980-02-01
   EXPECT_EQ((std::vector<double>{Get(document, &D::get_DateOfIssue), Get(document, &D::get_DateOfExpiry),
                                  Get(fixed, &F::get_DateOfBirth)}),

@@ -26,7 +26,9 @@ const char* const kSydney = "AEST-10AEDT,M10.1.0,M4.1.0/3";
 const char* const kEastern = "EST5EDT,M3.2.0,M11.1.0";
 
 DateTime Utc(int y, int mo, int d, int h = 0, int mi = 0) { return DateTime(y, mo, d, h, mi, 0, 0, DateTimeKind::Utc); }
-DateTime Local(int y, int mo, int d, int h = 0, int mi = 0) { return DateTime(y, mo, d, h, mi, 0, 0, DateTimeKind::Local); }
+DateTime Local(int y, int mo, int d, int h = 0, int mi = 0) {
+  return DateTime(y, mo, d, h, mi, 0, 0, DateTimeKind::Local);
+}
 constexpr DateTimeKind kAmbiguous = DateTimeKind::LocalAmbiguousDst;
 
 void ExpectAt(const DateTime& value, const DateTime& expected, DateTimeKind kind) {
@@ -149,7 +151,8 @@ TEST(LocalTimeConversionTest, AroundTransitionsBothHemispheres) {
       ExpectAt(zone.ToUniversalTime(zone.ToLocalTime(c.utc)), c.utc, DateTimeKind::Utc);
     }
   }
-  ExpectAt(LocalTimeZone::FromPosixRule(kCentralEurope).ToUniversalTime(Local(1, 1, 1)), Utc(1, 1, 1), DateTimeKind::Utc);
+  const DateTime first = LocalTimeZone::FromPosixRule(kCentralEurope).ToUniversalTime(Local(1, 1, 1));
+  ExpectAt(first, DateTime::MinValue, DateTimeKind::Utc);
 }
 
 TEST(TimeZoneSnapshotTest, RuleOrZoneFileFromTheEnvironmentElseUtc) {
