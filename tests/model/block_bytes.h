@@ -17,17 +17,14 @@ inline ByteArray Ascii(const std::string& text) { return ByteArray(text.begin(),
 
 inline ByteArray Utf16(const std::u16string& text) {
   ByteArray bytes;
-  for (char16_t unit : text) {
-    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-  }
+  for (char16_t unit : text) bytes.insert(bytes.end(), {std::uint8_t(unit & 0xFF), std::uint8_t(unit >> 8)});
   return bytes;
 }
 
 // Tag and length least significant byte first, then the value.
 inline ByteArray Element(std::uint16_t tag, const ByteArray& value) {
-  ByteArray bytes{static_cast<std::uint8_t>(tag & 0xFF), static_cast<std::uint8_t>(tag >> 8),
-                  static_cast<std::uint8_t>(value.size() & 0xFF), static_cast<std::uint8_t>(value.size() >> 8)};
+  ByteArray bytes{std::uint8_t(tag & 0xFF), std::uint8_t(tag >> 8), std::uint8_t(value.size() & 0xFF),
+                  std::uint8_t(value.size() >> 8)};
   bytes.insert(bytes.end(), value.begin(), value.end());
   return bytes;
 }

@@ -29,13 +29,13 @@ DateTime Utc(int y, int mo, int d, int h = 0, int mi = 0) { return DateTime(y, m
 DateTime Local(int y, int mo, int d, int h = 0, int mi = 0) {
   return DateTime(y, mo, d, h, mi, 0, 0, DateTimeKind::Local);
 }
+constexpr DateTimeKind kAmbiguous = DateTimeKind::LocalAmbiguousDst;
 
-void ExpectAt(const DateTime& value, const DateTime& expected, DateTimeKind kind = DateTimeKind::Local) {
+void ExpectAt(const DateTime& value, const DateTime& expected, DateTimeKind kind) {
   EXPECT_EQ(value.Ticks(), expected.Ticks()) << ToNarrow(value.Format(u"%Y-%m-%d %H:%M"));
   EXPECT_EQ(value.Kind(), kind);
 }
 
-// month, occurrence, weekday, hour, minute of a transition rule.
 std::vector<int> RuleOf(const SystemTime& rule) {
   EXPECT_EQ(rule.wYear, 0);
   return {rule.wMonth, rule.wDay, rule.wDayOfWeek, rule.wHour, rule.wMinute};
@@ -62,30 +62,24 @@ std::string Tzif(char version, const std::string& footer) {
 }  // namespace
 
 TEST(PosixRuleTest, RulesMapOntoThePlatformRecord) {
-  struct Case {
-    const char* rule;
-    long bias, daylightBias;
-    std::vector<int> daylight, standard;
-  } const cases[] = {
-      {kCentralEurope, -60, -60, {3, 5, 0, 2, 0}, {10, 5, 0, 3, 0}},
-      {"NST3:30NDT,M3.2.0,M11.1.0", 210, -60, {3, 2, 0, 2, 0}, {11, 1, 0, 2, 0}},
-      {"<+1030>-10:30<+11>-11,M10.1.0,M4.1.0", -630, -30, {10, 1, 0, 2, 0}, {4, 1, 0, 2, 0}},
-      // A daylight name without rules takes the US rules.
-      {"EST5EDT", 300, -60, {3, 2, 0, 2, 0}, {11, 1, 0, 2, 0}},
+  // Rule; bias and daylight bias; daylight and standard dates as month, occurrence, weekday, hour, minute.
+  const std::tuple<const char*, std::vector<long>, std::vector<int>, std::vector<int>> cases[] = {
+      {kCentralEurope, {-60, -60}, {3, 5, 0, 2, 0}, {10, 5, 0, 3, 0}},
+      {"NST3:30NDT,M3.2.0,M11.1.0", {210, -60}, {3, 2, 0, 2, 0}, {11, 1, 0, 2, 0}},
+      {"<+1030>-10:30<+11>-11,M10.1.0,M4.1.0", {-630, -30}, {10, 1, 0, 2, 0}, {4, 1, 0, 2, 0}},
+      {"EST5EDT", {300, -60}, {3, 2, 0, 2, 0}, {11, 1, 0, 2, 0}},  // a daylight name alone takes the US rules
       // Times outside one day move to another weekday.
-      {"<-02>2<-01>,M3.5.0/-1,M10.5.0/0", 120, -60, {3, 5, 6, 23, 0}, {10, 5, 0, 0, 0}},
+      {"<-02>2<-01>,M3.5.0/-1,M10.5.0/0", {120, -60}, {3, 5, 6, 23, 0}, {10, 5, 0, 0, 0}},
       // Negative daylight time is held with the later offset as standard.
-      {"IST-1GMT0,M10.5.0,M3.5.0/1", 0, -60, {3, 5, 0, 1, 0}, {10, 5, 0, 2, 0}},
+      {"IST-1GMT0,M10.5.0,M3.5.0/1", {0, -60}, {3, 5, 0, 1, 0}, {10, 5, 0, 2, 0}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.rule);
-    const LocalTimeZone zone = LocalTimeZone::FromPosixRule(c.rule);
-    const TimeZoneInformation& info = zone.Information();
-    EXPECT_EQ(info.Bias, c.bias);
+  for (const auto& [rule, biases, daylight, standard] : cases) {
+    SCOPED_TRACE(rule);
+    const TimeZoneInformation info = LocalTimeZone::FromPosixRule(rule).Information();
+    EXPECT_EQ((std::vector<long>{info.Bias, info.DaylightBias}), biases);
     EXPECT_EQ(info.StandardBias, 0);
-    EXPECT_EQ(info.DaylightBias, c.daylightBias);
-    EXPECT_EQ(RuleOf(info.DaylightDate), c.daylight);
-    EXPECT_EQ(RuleOf(info.StandardDate), c.standard);
+    EXPECT_EQ(RuleOf(info.DaylightDate), daylight);
+    EXPECT_EQ(RuleOf(info.StandardDate), standard);
   }
   const LocalTimeZone cet = LocalTimeZone::FromPosixRule(kCentralEurope);
   EXPECT_EQ(cet.StandardName() + u"/" + cet.DaylightName(), u"CET/CEST");
@@ -118,6 +112,9 @@ TEST(DaylightChangesTest, ZonesWithoutDaylightTimeAndTheYearRange) {
   EXPECT_EQ(Raised<ArgumentOutOfRangeException>([&] { cet.GetDaylightChanges(0); }).message,
             u"Valid values are between 1 and 9999, inclusive.\r\nParameter Name: year");
   EXPECT_THROW(cet.GetDaylightChanges(10000), ArgumentOutOfRangeException);
+  EXPECT_EQ(cet.GetUtcOffset(Utc(2024, 7, 1)), TimeSpan());
+  EXPECT_EQ(cet.GetUtcOffset(DateTime(2024, 7, 1)), TimeSpan::FromHours(2));  // unspecified is universal
+  EXPECT_EQ(cet.GetUtcOffset(Local(2024, 3, 31, 2, 30)), TimeSpan::FromHours(1));  // the skipped hour: not daylight yet
 }
 
 TEST(LocalTimeConversionTest, AroundTransitionsBothHemispheres) {
@@ -128,15 +125,16 @@ TEST(LocalTimeConversionTest, AroundTransitionsBothHemispheres) {
   } const cases[] = {
       {kCentralEurope, Utc(2024, 3, 31, 1), Local(2024, 3, 31, 3)},
       // The repeated hour: first as daylight time (kind 3), then as standard time.
-      {kCentralEurope, Utc(2024, 10, 27, 0, 30), Local(2024, 10, 27, 2, 30), DateTimeKind::LocalAmbiguousDst},
+      {kCentralEurope, Utc(2024, 10, 27, 0, 30), Local(2024, 10, 27, 2, 30), kAmbiguous},
       {kCentralEurope, Utc(2024, 10, 27, 1, 30), Local(2024, 10, 27, 2, 30)},
       {kCentralEurope, Utc(2024, 10, 27, 2), Local(2024, 10, 27, 3)},
-      // Unspecified values are taken as universal.
+      // Unspecified values are taken as universal, local ones kept as they are.
       {kCentralEurope, DateTime(2024, 7, 1, 12, 0, 0, 0), Local(2024, 7, 1, 14)},
+      {kCentralEurope, Local(2024, 7, 1, 12), Local(2024, 7, 1, 12)},
       // The month starts on the rule's weekday: the first occurrence is the 1st.
       {kEastern, Utc(2026, 3, 8, 7), Local(2026, 3, 8, 3)},
       {"AAA3BBB,M3.4.1,M10.5.1", Utc(2024, 3, 25, 5), Local(2024, 3, 25, 3)},
-      {kSydney, Utc(2024, 4, 6, 15, 30), Local(2024, 4, 7, 2, 30), DateTimeKind::LocalAmbiguousDst},
+      {kSydney, Utc(2024, 4, 6, 15, 30), Local(2024, 4, 7, 2, 30), kAmbiguous},
       {kSydney, Utc(2024, 4, 6, 16, 30), Local(2024, 4, 7, 2, 30)},
       {kSydney, Utc(2024, 10, 5, 16), Local(2024, 10, 6, 3)},
       {"IST-1GMT0,M10.5.0,M3.5.0/1", Utc(2024, 7, 1, 12), Local(2024, 7, 1, 13)},
@@ -153,19 +151,8 @@ TEST(LocalTimeConversionTest, AroundTransitionsBothHemispheres) {
       ExpectAt(zone.ToUniversalTime(zone.ToLocalTime(c.utc)), c.utc, DateTimeKind::Utc);
     }
   }
-  const LocalTimeZone zone = LocalTimeZone::FromPosixRule(kCentralEurope);
-  ExpectAt(zone.ToLocalTime(Local(2024, 7, 1, 12)), Local(2024, 7, 1, 12));
-  ExpectAt(zone.ToUniversalTime(Local(1, 1, 1)), DateTime::MinValue, DateTimeKind::Utc);
-}
-
-TEST(LocalTimeConversionTest, UtcOffsets) {
-  const LocalTimeZone zone = LocalTimeZone::FromPosixRule(kCentralEurope);
-  const std::pair<DateTime, int> cases[] = {
-      {Utc(2024, 7, 1), 0},
-      {DateTime(2024, 7, 1), 2},
-      {Local(2024, 3, 31, 2, 30), 1},  // the skipped hour is not daylight time yet
-  };
-  for (const auto& [value, hours] : cases) EXPECT_EQ(zone.GetUtcOffset(value), TimeSpan::FromHours(hours)) << hours;
+  const DateTime first = LocalTimeZone::FromPosixRule(kCentralEurope).ToUniversalTime(Local(1, 1, 1));
+  ExpectAt(first, DateTime::MinValue, DateTimeKind::Utc);
 }
 
 TEST(TimeZoneSnapshotTest, RuleOrZoneFileFromTheEnvironmentElseUtc) {
