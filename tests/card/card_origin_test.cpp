@@ -10,7 +10,6 @@ extern std::vector<ByteArray> issuedChallenges;
 namespace {
 
 const char* const kKeyHashMismatch = "Hash of block with ID 0xD07 does not match the hash in corresponding SOD block";
-const char* const kInvalidKey = "Invalid public key\r\nParameter Name: publicKeyDer";
 
 TEST(ChipSerialTest, ProbesCardManagersInOrderAndStopsAtTheFirstThatAnswers) {
   const std::string manager2 = "00A4040008A00000000300000000";  // the first the card knows
@@ -87,9 +86,6 @@ TEST(OriginTest, OnlyTheChipOfTheDocumentWithTheIssuersKeyPasses) {
       {"other serial", change(0x0D01, DocumentBlock("0D0E0F1011121315")), otherSerial + "(0D0E0F1011121315)."},
       {"a clone's key file", change(0x0D07, kClone.PublicKeyFile()), kKeyHashMismatch},
       {"key file byte 0", change(0x0D07, byte0Changed), kKeyHashMismatch},
-      {"key hash at position 2",
-       change(0x0D05, KeySod(kIssuer.SignAttached(Concat({ByteArray(64, 0), Sha256Of(kChip.PublicKeyFile())})))),
-       kKeyHashMismatch},
       {"SOD not declared present", change(0x0D00, HeaderBlock(1, {0x0D00, 0x0D01, 0x0D07})),
        "Card block with ID 3333 is not declared as present in the card"},
       {"signature over other data",
