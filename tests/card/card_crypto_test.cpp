@@ -14,7 +14,6 @@ using namespace CardScript;
 
 namespace {
 
-const std::string kInvalidKey = "Invalid public key\r\nParameter Name: publicKeyDer";
 const std::string kInvalidSignature = "PKCS7 structure has invalid signature";
 const std::string kParseError = "Error parsing PKCS7 structure from SOD block, error code: ";
 

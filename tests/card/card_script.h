@@ -16,6 +16,7 @@
 
 namespace CardScript {
 
+using Fakes::HexOf;
 using SmartCardIO::ResponseAPDU;
 using TAVQ::ByteArray;
 
@@ -39,7 +40,7 @@ inline ByteArray Concat(std::initializer_list<ByteArray> parts) {
   return out;
 }
 
-inline std::string HexOf(const ByteArray& bytes) { return TAVQ::ToNarrow(TAVQ::ToHexString(bytes)); }
+const std::string kInvalidKey = "Invalid public key\r\nParameter Name: publicKeyDer";
 
 // The header block: document ID "0<documentId>", version "01", the present list.
 inline ByteArray HeaderBlock(int documentId, const std::vector<std::uint16_t>& present = kAllBlocks) {
@@ -61,8 +62,6 @@ inline ByteArray DocumentBlock(const std::string& chipSerial) {
                                  Element(0x0616, ascii("01012030")), Element(0x0617, ascii(chipSerial)),
                                  Element(0x0618, ascii("01"))}));
 }
-
-inline ByteArray KeySod(const ByteArray& signedData) { return Element(0x0D05, Element(0x0750, signedData)); }
 
 inline std::string SelectFile(std::uint16_t fileId) {
   return HexOf({0x00, 0xA4, 0x00, 0x00, 0x02, static_cast<std::uint8_t>(fileId >> 8), static_cast<std::uint8_t>(fileId), 0});
@@ -120,39 +119,35 @@ class SimulatedCard : public SmartCardIO::CardChannel {
     const std::string hex = HexOf(command.Encode());
     sent.push_back(hex);
     Fail("Transmit");
-    if (const auto it = answerOnce.find(hex); it != answerOnce.end()) {
-      const ByteArray answer = it->second;
-      answerOnce.erase(it);
-      return ResponseAPDU(answer);
-    }
+    if (auto once = answerOnce.extract(hex)) return ResponseAPDU(once.mapped());
+    const auto ok = [](ByteArray bytes) { return ResponseAPDU(std::move(bytes), 0x90, 0x00); };
     switch (command.ins()) {
       case 0xA4: {
         if (command.p1() == 0x04) {
           const bool known = data == Fakes::Hex("A000000003000000") || data == Fakes::Hex(application);
-          return known ? ResponseAPDU({}, 0x90, 0x00) : ResponseAPDU({}, 0x6A, 0x82);
+          return known ? ok({}) : ResponseAPDU({}, 0x6A, 0x82);
         }
         selected_ = static_cast<std::uint16_t>(data.at(0) << 8 | data.at(1));
         if (files.count(selected_) == 0) return ResponseAPDU({}, 0x6A, 0x82);
         const std::size_t size = files[selected_].size();
-        return ResponseAPDU({0x62, 0x04, static_cast<std::uint8_t>(size >> 8), static_cast<std::uint8_t>(size)}, 0x90,
-                            0x00);
+        return ok({0x62, 0x04, static_cast<std::uint8_t>(size >> 8), static_cast<std::uint8_t>(size)});
       }
       case 0xB0: {
         const ByteArray& file = files.at(selected_);
         const auto offset = static_cast<std::ptrdiff_t>(command.p1() << 8 | command.p2());
         const auto end = std::min(static_cast<std::ptrdiff_t>(file.size()), offset + command.ne());
-        return ResponseAPDU(ByteArray(file.begin() + offset, file.begin() + end), 0x90, 0x00);
+        return ok(ByteArray(file.begin() + offset, file.begin() + end));
       }
       case 0xCA: {  // production data: bytes 13 to 20 are the serial 0D0E..14
         ByteArray cplc = {0x9F, 0x7F, 0x2A};
         for (std::uint8_t i = 3; i < 45; ++i) cplc.push_back(i);
-        return ResponseAPDU(cplc, 0x90, 0x00);
+        return ok(cplc);
       }
       case 0x22:  // the commands themselves are compared by the tests
-        return ResponseAPDU({}, 0x90, 0x00);
+        return ok({});
       case 0x2A:
         signedData.push_back(data);
-        return ResponseAPDU(key_->SignRaw(signInstead.empty() ? data : signInstead), 0x90, 0x00);
+        return ok(key_->SignRaw(signInstead.empty() ? data : signInstead));
       default:
         return ResponseAPDU({}, 0x6D, 0x00);
     }
@@ -160,11 +155,7 @@ class SimulatedCard : public SmartCardIO::CardChannel {
 
  private:
   void Fail(const std::string& call) {
-    const auto it = failOnce.find(call);
-    if (it == failOnce.end()) return;
-    const std::int32_t code = it->second;
-    failOnce.erase(it);
-    throw TAVQ::PCSC::PCSCWin32Exception(call.c_str(), code);
+    if (auto once = failOnce.extract(call)) throw TAVQ::PCSC::PCSCWin32Exception(call.c_str(), once.mapped());
   }
 
   const TestPki* key_;
@@ -182,7 +173,8 @@ inline std::unique_ptr<SimulatedCard> CardWith(std::map<std::uint16_t, ByteArray
 
 // SOD 0x0D05, signed by issuer: zeros for three hashes, then that of the key file as it is now.
 inline void SignKeyFile(SimulatedCard& card, const TestPki& issuer) {
-  card.files[0x0D05] = KeySod(issuer.SignAttached(Concat({ByteArray(3 * 32, 0x00), Sha256Of(card.files[0x0D07])})));
+  const ByteArray hashes = Concat({ByteArray(3 * 32, 0x00), Sha256Of(card.files[0x0D07])});
+  card.files[0x0D05] = Element(0x0D05, Element(0x0750, issuer.SignAttached(hashes)));
 }
 
 // A genuine card: its chip serial in the document, chip's key file signed by issuer.

@@ -37,15 +37,6 @@ TEST_F(CardSessionTest, WholeJobConnectsOnceAndSelectsTheApplicationOnlyAfterThe
     EXPECT_EQ(card_->Count(kSelectApplication), 2);
   }
   EXPECT_EQ(card_->Connections(), "1/1/0");
-
-  // Without a session every operation connects and selects, the SOD of the key file too.
-  auto owned = GenuineCard(key_, key_);
-  SimulatedCard& plain = *owned;
-  ZKCard card(std::move(owned), 1);
-  card.ReadBlockBytes(0x0D02);
-  card.CheckOrigin();
-  EXPECT_EQ(plain.Connections(), "5/5/0");
-  EXPECT_EQ(plain.Count(kSelectApplication), 6);
 }
 
 TEST_F(CardSessionTest, SelectionIsForgottenOnAnythingThatMayChangeIt) {

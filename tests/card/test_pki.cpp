@@ -16,9 +16,13 @@ void Check(int ok, const char* what) {
   if (ok != 1) throw std::runtime_error(what);
 }
 
-ByteArray FromBio(BIO* bio) {
+// What write puts in a memory BIO.
+template <typename Write>
+ByteArray Written(const char* what, Write write) {
+  OpenSsl::Bio bio(BIO_new(BIO_s_mem()));
+  Check(write(bio.get()), what);
   char* data = nullptr;
-  const long length = BIO_get_mem_data(bio, &data);
+  const long length = BIO_get_mem_data(bio.get(), &data);
   return ByteArray(data, data + length);
 }
 
@@ -65,21 +69,15 @@ ByteArray TestPki::Sign(const ByteArray& content, bool detached) const {
   const int flags = PKCS7_BINARY | (detached ? PKCS7_DETACHED : 0);
   OpenSsl::Pkcs7 p7(PKCS7_sign(cert_.get(), key_.get(), nullptr, in.get(), flags));
   if (!p7) throw std::runtime_error("PKCS7_sign");
-  OpenSsl::Bio out(BIO_new(BIO_s_mem()));
-  Check(i2d_PKCS7_bio(out.get(), p7.get()), "i2d_PKCS7_bio");
-  return FromBio(out.get());
+  return Written("i2d_PKCS7_bio", [&](BIO* out) { return i2d_PKCS7_bio(out, p7.get()); });
 }
 
 ByteArray TestPki::CertificateDer() const {
-  OpenSsl::Bio bio(BIO_new(BIO_s_mem()));
-  Check(i2d_X509_bio(bio.get(), cert_.get()), "i2d_X509_bio");
-  return FromBio(bio.get());
+  return Written("i2d_X509_bio", [&](BIO* out) { return i2d_X509_bio(out, cert_.get()); });
 }
 
 std::string TestPki::CertificatePem() const {
-  OpenSsl::Bio bio(BIO_new(BIO_s_mem()));
-  Check(PEM_write_bio_X509(bio.get(), cert_.get()), "PEM_write_bio_X509");
-  const ByteArray pem = FromBio(bio.get());
+  const ByteArray pem = Written("PEM_write_bio_X509", [&](BIO* out) { return PEM_write_bio_X509(out, cert_.get()); });
   return std::string(pem.begin(), pem.end());
 }
 

@@ -25,21 +25,19 @@ class FakePCSC : public RecordingPCSC {
   Result Answer(const ByteArray& command, ByteArray& answer) override {
     answer = {0x6F, 0x00};
     if (script_.empty()) {
-      ADD_FAILURE() << "unexpected command " << Text(command) << " after the end of the script";
+      ADD_FAILURE() << "unexpected command " << HexOf(command) << " after the end of the script";
       return 0;
     }
     if (script_.front().first == command) {
       answer = script_.front().second;
     } else {
-      ADD_FAILURE() << "command " << Text(command) << " where the script expects " << Text(script_.front().first);
+      ADD_FAILURE() << "command " << HexOf(command) << " where the script expects " << HexOf(script_.front().first);
     }
     script_.pop_front();
     return 0;
   }
 
  private:
-  static std::string Text(const ByteArray& bytes) { return TAVQ::ToNarrow(TAVQ::ToHexString(bytes)); }
-
   std::deque<std::pair<ByteArray, ByteArray>> script_;
 };
 

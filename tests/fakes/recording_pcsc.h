@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -38,6 +39,7 @@ inline ByteArray Hex(std::string_view text) {
   }
   return TAVQ::FromHexString(digits);
 }
+inline std::string HexOf(const ByteArray& bytes) { return TAVQ::ToNarrow(TAVQ::ToHexString(bytes)); }
 
 // One call as it arrived; fields the call does not have stay at their defaults.
 struct CallRecord {
@@ -56,9 +58,7 @@ struct CallRecord {
 
 class RecordingPCSC : public TAVQ::PCSC::PCSCApi {
  public:
-  RecordingPCSC() : installed_(*this) {}
-  RecordingPCSC(const RecordingPCSC&) = delete;
-  RecordingPCSC& operator=(const RecordingPCSC&) = delete;
+  RecordingPCSC() : installed_(*this) {}  // not copyable: the installation is not
 
   // Each reader holds a card unless removed; without readers, Connect accepts any name.
   void SetReaders(const TAVQ::StringList& readers) { readers_ = readers; }

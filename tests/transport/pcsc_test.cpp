@@ -20,31 +20,36 @@ using Calls = std::vector<Call>;
 
 namespace {
 
-TEST(PCSCContextTest, EstablishOnceReleaseOnceBorrowNever) {
+class PCSCTest : public ::testing::Test {
+ protected:
+  PCSCTest() { context.Establish(kScopeUser); }
+  void Connect(PCSCComm& comm) { comm.Connect(context.handle(), u"Reader 0", kShareShared, kProtocolT0OrT1); }
+
   Fakes::FakePCSC pcsc;
-  pcsc.FailNext(Call::EstablishContext, kNoService);
   PCSCContext context;
-  EXPECT_EQ(CodeOf([&] { context.Establish(kScopeSystem); }), kNoService);
-  context.Establish(kScopeSystem);
-  EXPECT_EQ(CodeOf([&] { context.Establish(kScopeUser); }), kInternalError);
-  PCSCContext borrowed = context.Borrow();
-  EXPECT_EQ(borrowed.handle(), context.handle());
+};
+
+TEST_F(PCSCTest, ContextIsEstablishedOnceReleasedOnceAndNeverByABorrower) {
+  pcsc.FailNext(Call::EstablishContext, kNoService);
+  PCSCContext system;
+  EXPECT_EQ(CodeOf([&] { system.Establish(kScopeSystem); }), kNoService);
+  system.Establish(kScopeSystem);
+  EXPECT_EQ(CodeOf([&] { system.Establish(kScopeUser); }), kInternalError);
+  PCSCContext borrowed = system.Borrow();
+  EXPECT_EQ(borrowed.handle(), system.handle());
   EXPECT_EQ(CodeOf([&] { borrowed.Release(); }), kInternalError);
-  context.Release();
-  EXPECT_EQ(CodeOf([&] { context.Release(); }), kInternalError);
-  EXPECT_EQ(pcsc.Calls(Call::EstablishContext)[1].scope, kScopeSystem);
+  system.Release();
+  EXPECT_EQ(CodeOf([&] { system.Release(); }), kInternalError);
+  EXPECT_EQ(pcsc.Calls(Call::EstablishContext).back().scope, kScopeSystem);
   // The destructor releases and swallows a failure.
   pcsc.FailAlways(Call::ReleaseContext, kInvalidHandle);
   EXPECT_NO_THROW(PCSCContext().Establish(kScopeUser));
   EXPECT_EQ(pcsc.Count(Call::ReleaseContext), 2u);
 }
 
-TEST(PCSCContextTest, ListReadersKeepsNamesInOrderAndFreesTheList) {
-  Fakes::FakePCSC pcsc;
+TEST_F(PCSCTest, ListReadersKeepsNamesInOrderAndFreesTheList) {
   const StringList names{u"B reader", u" Sp\u00e4ced ", u"Dup", u"Dup"};
   pcsc.SetReaders(names);
-  PCSCContext context;
-  context.Establish(kScopeUser);
   EXPECT_EQ(context.ListReaders(), names);
   EXPECT_EQ(pcsc.Calls(Call::FreeMemory).at(0).result, kSuccess);  // the very buffer handed out
   pcsc.FailNext(Call::FreeMemory, kInvalidParameter);
@@ -62,16 +67,7 @@ TEST(PCSCContextTest, ListReadersKeepsNamesInOrderAndFreesTheList) {
   EXPECT_EQ(BuildMultiString({}), std::u16string(u"\0", 1));
 }
 
-class PCSCCommTest : public ::testing::Test {
- protected:
-  PCSCCommTest() { context.Establish(kScopeUser); }
-  void Connect(PCSCComm& comm) { comm.Connect(context.handle(), u"Reader 0", kShareShared, kProtocolT0OrT1); }
-
-  Fakes::FakePCSC pcsc;
-  PCSCContext context;
-};
-
-TEST_F(PCSCCommTest, HandlesItDoesNotOwnReachNoPCSCCall) {
+TEST_F(PCSCTest, HandlesItDoesNotOwnReachNoPCSCCall) {
   PCSCComm owner, never;
   Connect(owner);
   pcsc.ClearLog();
@@ -90,7 +86,7 @@ TEST_F(PCSCCommTest, HandlesItDoesNotOwnReachNoPCSCCall) {
   EXPECT_TRUE(pcsc.log().empty());
 }
 
-TEST_F(PCSCCommTest, ConnectPassesItsArgumentsAndAFailedDisconnectForgetsTheHandle) {
+TEST_F(PCSCTest, ConnectPassesItsArgumentsAndAFailedDisconnectForgetsTheHandle) {
   pcsc.SetProtocol(kProtocolT0);
   PCSCComm named, unnamed;
   pcsc.FailNext(Call::Connect, kNoSmartcard);
@@ -115,7 +111,7 @@ TEST_F(PCSCCommTest, ConnectPassesItsArgumentsAndAFailedDisconnectForgetsTheHand
   EXPECT_EQ(pcsc.Calls(Call::Disconnect).back().disposition, kLeaveCard);
 }
 
-TEST_F(PCSCCommTest, TransmitStatusAndControl) {
+TEST_F(PCSCTest, TransmitStatusAndControl) {
   pcsc.SetProtocol(kProtocolT0);
   PCSCComm comm;
   Connect(comm);
@@ -185,7 +181,7 @@ TEST(PCSCCardConnectionTest, AResetCardIsReconnectedOnceThenTheTransactionStarts
   }
 }
 
-TEST_F(PCSCCommTest, AnAttachedConnectionBorrowsTheHandleWithTheProtocolFromOneStatus) {
+TEST_F(PCSCTest, AnAttachedConnectionBorrowsTheHandleWithTheProtocolFromOneStatus) {
   PCSCComm owner;
   Connect(owner);
   pcsc.SetProtocol(kProtocolT0);
