@@ -46,10 +46,12 @@ inline void ExpectSelectApplication(Fakes::FakePCSC& pcsc, std::uint16_t cardId,
                   statusWord);
 }
 
-// SELECT EF of a block, then its 4-byte header and the block in READ BINARY chunks of at most 128 bytes.
-inline void ExpectBlockBytes(Fakes::FakePCSC& pcsc, std::uint16_t blockId, const ByteArray& block) {
+// The whole read of one block: SELECT application, SELECT EF, the 4-byte header, the
+// block in READ BINARY chunks of at most 128 bytes.
+inline void ExpectBlockRead(Fakes::FakePCSC& pcsc, std::uint16_t cardId, std::uint16_t blockId, const ByteArray& block) {
   const ByteArray ok = {0x90, 0x00};
   const auto size = static_cast<std::uint16_t>(block.size());
+  ExpectSelectApplication(pcsc, cardId);
   pcsc.ExpectApdu({0x00, 0xA4, 0x00, 0x00, 0x02, std::uint8_t(blockId >> 8), std::uint8_t(blockId), 0x00},
                   {0x00, 0x00, std::uint8_t(size >> 8), std::uint8_t(size), 0x90, 0x00});
   pcsc.ExpectApdu({0x00, 0xB0, 0x00, 0x00, 0x04}, Cat(ByteArray(block.begin(), block.begin() + 4), ok));
@@ -58,12 +60,6 @@ inline void ExpectBlockBytes(Fakes::FakePCSC& pcsc, std::uint16_t blockId, const
     pcsc.ExpectApdu({0x00, 0xB0, std::uint8_t(offset >> 8), std::uint8_t(offset), std::uint8_t(chunk)},
                     Cat(ByteArray(block.begin() + offset, block.begin() + offset + chunk), ok));
   }
-}
-
-// The whole read of one block on a connection of its own: SELECT application, then the block.
-inline void ExpectBlockRead(Fakes::FakePCSC& pcsc, std::uint16_t cardId, std::uint16_t blockId, const ByteArray& block) {
-  ExpectSelectApplication(pcsc, cardId);
-  ExpectBlockBytes(pcsc, blockId, block);
 }
 
 }  // namespace CardDialogue
