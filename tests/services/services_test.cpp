@@ -210,47 +210,43 @@ TEST_F(SmartCardServiceTest, NullResultsAndAMissingServiceAreReported) {
   EXPECT_EQ(notifier_.shown.size(), 3u);
 }
 
-TEST_F(SmartCardServiceTest, TheOnlyReaderWithAHealthCardIsTakenWithoutAskingAndNoneIsACancellation) {
-  service_.chooser = [](const StringList&) -> std::optional<std::size_t> {
-    ADD_FAILURE() << "asked";
-    return 0;
+// The only reader with a health card is taken without asking, several are offered to the
+// user; none, a card that fails in transport or a cancelled choice keep the caller's value.
+TEST_F(SmartCardServiceTest, SelectReaderTakesTheOnlyHealthCardOrAsksTheUserAmongSeveral) {
+  constexpr int kNotAsked = 9;
+  const StringList one = {u"Reader A"}, two = {u"Reader A", u"Reader B"};
+  const struct {
+    StringList readers;
+    std::vector<std::pair<std::uint16_t, const char*>> selections;  // none: the transmission fails
+    int choice;  // the user's pick, -1 a cancellation
+    HRESULT status;
+    WString reader;
+  } cases[] = {
+      {one, {{1, "6A82"}, {7, "6999"}}, kNotAsked, kSelectionCancelled, u"caller's value"},
+      {one, {}, kNotAsked, kSelectionCancelled, u"caller's value"},
+      {two, {{1, "6A82"}, {7, "6A82"}, {1, "6A82"}, {7, "9000"}}, kNotAsked, S_OK, u"Reader B"},
+      {two, {{1, "9000"}, {1, "9000"}}, 1, S_OK, u"Reader B"},
+      {two, {{1, "9000"}, {1, "9000"}}, -1, kSelectionCancelled, u"caller's value"},
   };
-  pcsc_.SetReaders({u"Reader A"});
-  ExpectSelectApplication(pcsc_, 1, "6A82");
-  ExpectSelectApplication(pcsc_, 7, "6999");
-  EXPECT_EQ(service_.SelectReader(&reader_), kSelectionCancelled);
-  pcsc_.FailNext(Call::Transmit, PCSC::kRemovedCard);  // nor is a card that fails in transport
-  EXPECT_EQ(service_.SelectReader(&reader_), kSelectionCancelled);
-  EXPECT_EQ(reader_, u"caller's value");
-
-  pcsc_.SetReaders({u"Reader A", u"Reader B"});
-  // Reader A: another kind of card; reader B: a card of application 7 only.
-  ExpectSelectApplication(pcsc_, 1, "6A82");
-  ExpectSelectApplication(pcsc_, 7, "6A82");
-  ExpectSelectApplication(pcsc_, 1, "6A82");
-  ExpectSelectApplication(pcsc_, 7, "9000");
-  EXPECT_EQ(service_.SelectReader(&reader_), S_OK);
-  EXPECT_EQ(reader_, u"Reader B");
-  EXPECT_TRUE(pcsc_.ScriptDone());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.selections.size() * 10 + c.choice);
+    pcsc_.SetReaders(c.readers);
+    for (const auto& [cardId, statusWord] : c.selections) ExpectSelectApplication(pcsc_, cardId, statusWord);
+    if (c.selections.empty()) pcsc_.FailNext(Call::Transmit, PCSC::kRemovedCard);
+    StringList offered;
+    service_.chooser = [&](const StringList& readers) -> std::optional<std::size_t> {
+      offered = readers;
+      return c.choice < 0 ? std::nullopt : std::optional<std::size_t>(c.choice);
+    };
+    reader_ = u"caller's value";
+    EXPECT_EQ(service_.SelectReader(&reader_), c.status);
+    EXPECT_EQ(reader_, c.reader);
+    EXPECT_EQ(offered, c.choice == kNotAsked ? StringList() : c.readers);
+    EXPECT_TRUE(pcsc_.ScriptDone());
+  }
   EXPECT_EQ(pcsc_.Calls(Call::EstablishContext)[0].scope, PCSC::kScopeSystem);
   EXPECT_TRUE(notifier_.shown.empty());
   EXPECT_FALSE(Record().has_value());
-}
-
-TEST_F(SmartCardServiceTest, SeveralHealthCardsAreChosenByTheUser) {
-  pcsc_.SetReaders({u"Reader A", u"Reader B"});
-  for (std::optional<std::size_t> choice : {std::optional<std::size_t>(1), std::optional<std::size_t>()}) {
-    ExpectSelectApplication(pcsc_, 1);
-    ExpectSelectApplication(pcsc_, 1);
-    StringList offered;
-    service_.chooser = [&](const StringList& readers) {
-      offered = readers;
-      return choice;
-    };
-    EXPECT_EQ(service_.SelectReader(&reader_), choice ? S_OK : kSelectionCancelled);
-    EXPECT_EQ(offered, (StringList{u"Reader A", u"Reader B"}));
-    EXPECT_EQ(reader_, u"Reader B");  // a cancelled choice leaves the last one
-  }
 }
 
 const WString kReader = u"Reader A";
