@@ -43,17 +43,16 @@ struct RecordingNotifier : UserNotifier {
   std::vector<WString> shown;
 };
 
-// A recording notifier, trace and a clean per-thread error record for each test.
+// A recording notifier, trace and a clean error record (the platform's, per thread here) for each test.
 class ReportingTest : public ::testing::Test {
  protected:
-  ReportingTest() : previousStore_(InstallErrorRecordStore(&store_)) {
+  ReportingTest() {
     ThreadErrorRecordStore::Clear();
     traceLines.clear();
     InstallTraceSink(&CollectTrace);
   }
   ~ReportingTest() override {
     InstallTraceSink(nullptr);
-    InstallErrorRecordStore(previousStore_);
     ThreadErrorRecordStore::Clear();
   }
 
@@ -71,10 +70,6 @@ class ReportingTest : public ::testing::Test {
   Fakes::FakePCSC pcsc_;
   RecordingNotifier notifier_;
   ScopedUserNotifier scopedNotifier_{notifier_};
-
- private:
-  ThreadErrorRecordStore store_;
-  ErrorRecordStore* previousStore_;
 };
 
 TEST_F(ReportingTest, EachKindOfExceptionGivesItsStatusAndOneReport) {
