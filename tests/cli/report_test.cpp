@@ -55,9 +55,8 @@ TEST(BlockJsonTest, DatesAreCalendarDaysWhilePresentAndValid) {
 Json Error(const char* message) { return Json{{"error", Json{{"hresult", "0x80004005"}, {"message", message}}}}; }
 
 Json Verified(const char* subject, Json trusted) {
-  return Json{{"signerCertificate", "TUlJ"},
-              {"signer",
-               {{"subject", subject}, {"issuer", "CN=Test CA"}, {"notAfter", "2036-03-04T05:06:07Z"}, {"trusted", trusted}}}};
+  return Json{{"signerCertificate", "TUlJ"}, {"signer", {{"subject", subject}, {"issuer", "CN=Test CA"},
+                                                        {"notAfter", "2036-03-04T05:06:07Z"}, {"trusted", trusted}}}};
 }
 
 Json Report() {
@@ -118,14 +117,8 @@ TEST(TextReportTest, ShowsPropertiesWithTheirMeaningsErrorsSignersAndWhatFailed)
 }
 
 TEST(TextReportTest, ClosingLineSaysWhatWasDone) {
-  const Json unchecked = Verified("CN=Signer", nullptr);
-  const Json trusted = Verified("CN=Signer", true);
-  const struct {
-    Json verification;  // null: not verified
-    bool origin;
-    const char* shown;
-    const char* line;
-  } cases[] = {
+  const Json unchecked = Verified("CN=Signer", nullptr), trusted = Verified("CN=Signer", true);
+  const struct { Json verification; bool origin; const char* shown; const char* line; } cases[] = {  // null: not verified
       {nullptr, false, "Variable personal data\n  Permanent  0 (no)\n\n",
        "The card was read; not verified; origin not checked."},
       {nullptr, true, "\nOrigin: ok\n", "The card was read and origin-checked; not verified."},

@@ -12,6 +12,7 @@
 
 #include "host/frame.h"
 #include "host/host_services.h"
+#include "support/text.h"
 
 namespace {
 
@@ -34,21 +35,17 @@ std::vector<Json> Answers(const std::string& output) {
   return answers;
 }
 
-class RecordingServices : public Host::HostServices {
- public:
+// Answers each read and error message with what reached it, and keeps that too.
+struct RecordingServices : Host::HostServices {
   Json ReaderList() override { return readers; }
-  Json Read(const Cli::ReadRequest& request) override {
-    reads.push_back(request);
-    return Json{{"reader", "Recorded"}};
+  Json Read(const Cli::ReadRequest& r) override {
+    return calls.emplace_back(Json{{"reader", r.reader ? Json(TAVQ::ToUtf8(*r.reader)) : Json()}, {"cardId", r.cardId},
+                                   {"verify", r.verify}, {"checkOrigin", r.checkOrigin}});
   }
-  Json ErrorMessage(std::int32_t code) override {
-    codes.push_back(code);
-    return Json{{"code", code}};
-  }
+  Json ErrorMessage(std::int32_t code) override { return calls.emplace_back(Json{{"code", code}}); }
 
   Json readers = Json{{"readers", Json::array()}};
-  std::vector<Cli::ReadRequest> reads;
-  std::vector<std::int32_t> codes;
+  std::vector<Json> calls;
 };
 
 const std::string kVersion = Frame(R"({"request":"version"})");
@@ -61,8 +58,8 @@ std::vector<Json> Serve(const std::string& input, RecordingServices& services) {
   return Answers(out.str());
 }
 
-Json RequestError(const std::string& message) {
-  return Json{{"error", {{"hresult", "0x80070057"}, {"message", message}}}};
+Json Error(const std::string& message, const char* hresult = "0x80070057") {
+  return Json{{"error", {{"hresult", hresult}, {"message", message}}}};
 }
 
 std::string Padded(const std::string& json, std::size_t size) { return json + std::string(size - json.size(), ' '); }
@@ -97,36 +94,32 @@ TEST(HostSessionTest, EachBadRequestGetsAnErrorAndTheNextRequestIsServed) {
   for (const auto& [request, message] : cases) {
     SCOPED_TRACE(request.substr(0, 80));
     RecordingServices services;
-    EXPECT_EQ(Serve(Frame(request) + kVersion, services), (std::vector<Json>{RequestError(message), kVersionAnswer}));
-    EXPECT_TRUE(services.reads.empty() && services.codes.empty());
+    EXPECT_EQ(Serve(Frame(request) + kVersion, services), (std::vector<Json>{Error(message), kVersionAnswer}));
+    EXPECT_TRUE(services.calls.empty());
   }
 }
 
 TEST(HostSessionTest, RequestsAreAnsweredInOrderAndTheirFieldsReachTheServices) {
   RecordingServices services;
   services.readers = Json{{"readers", {"Reader A", "Reader B"}}};
-  const std::string input = Frame(R"({"request":"read","reader":"Reader B","cardId":7,"verify":true})") +
-                            Frame(R"({"request":"read","cardId":"any","checkOrigin":true,"reader":null})") +
-                            Frame(R"({"request":"listReaders"})") +
-                            Frame(R"({"request":"errorMessage","code":2148532329})") +
-                            Frame(R"({"request":"errorMessage","code":"0x8007139f"})") +
-                            Frame(R"({"request":"errorMessage","code":"0XFFFFFFFF"})") +
-                            Frame(R"({"request":"errorMessage","code":4294967295})") +
-                            Frame(R"({"request":"read","verify":false,"checkOrigin":false})") +
-                            Frame(Padded(R"({"request":"version"})", Host::kMaxRequestBytes));
-  const Json read{{"reader", "Recorded"}};
+  const auto read = [](Json reader, int cardId, bool verify, bool checkOrigin) {
+    return Json{{"reader", reader}, {"cardId", cardId}, {"verify", verify}, {"checkOrigin", checkOrigin}};
+  };
   const auto code = [](std::uint32_t code) { return Json{{"code", static_cast<std::int32_t>(code)}}; };
-  EXPECT_EQ(Serve(input, services),
-            (std::vector<Json>{read, read, services.readers, code(0x80100069u), code(0x8007139Fu), code(~0u), code(~0u),
-                               read, kVersionAnswer}));  // the last: a request of exactly the limit
-  ASSERT_EQ(services.reads.size(), 3u);
-  EXPECT_EQ(services.reads[0].reader, TAVQ::WString(u"Reader B"));
-  EXPECT_EQ(services.reads[0].cardId, 7);
-  EXPECT_TRUE(services.reads[0].verify && !services.reads[0].checkOrigin);
-  EXPECT_FALSE(services.reads[1].reader.has_value());
-  EXPECT_EQ(services.reads[1].cardId, 0xFFFF);
-  EXPECT_TRUE(!services.reads[1].verify && services.reads[1].checkOrigin);
-  EXPECT_FALSE(services.reads[2].verify || services.reads[2].checkOrigin);
+  const std::vector<Json> answers = {read("Reader B", 7, true, false), read(nullptr, 0xFFFF, false, true),
+                                     read(nullptr, 0xFFFF, false, false), code(0x80100069u), code(0x8007139Fu),
+                                     code(~0u), code(~0u), services.readers, kVersionAnswer};
+  EXPECT_EQ(Serve(Frame(R"({"request":"read","reader":"Reader B","cardId":7,"verify":true})") +
+                      Frame(R"({"request":"read","cardId":"any","checkOrigin":true,"reader":null})") +
+                      Frame(R"({"request":"read","verify":false,"checkOrigin":false})") +
+                      Frame(R"({"request":"errorMessage","code":2148532329})") +
+                      Frame(R"({"request":"errorMessage","code":"0x8007139f"})") +
+                      Frame(R"({"request":"errorMessage","code":"0XFFFFFFFF"})") +
+                      Frame(R"({"request":"errorMessage","code":4294967295})") + Frame(R"({"request":"listReaders"})") +
+                      Frame(Padded(R"({"request":"version"})", Host::kMaxRequestBytes)),  // exactly the limit
+                  services),
+            answers);
+  EXPECT_EQ(services.calls, std::vector<Json>(answers.begin(), answers.end() - 2));
 }
 
 TEST(HostSessionTest, AFrameCutShortGetsOneErrorAndEndsTheHost) {
@@ -136,41 +129,30 @@ TEST(HostSessionTest, AFrameCutShortGetsOneErrorAndEndsTheHost) {
       {Frame(std::string(Host::kMaxRequestBytes + 10, ' ')).substr(0, 100),
        "The request ends before its declared length of 1048586 bytes."},
       {std::string(4, '\xFF') + "{}", "The request ends before its declared length of 4294967295 bytes."},
+      {"", ""},  // a closed input ends the host without an answer
   };
   for (const auto& [input, message] : cases) {
     SCOPED_TRACE(message);
     RecordingServices services;
-    EXPECT_EQ(Serve(kVersion + input, services), (std::vector<Json>{kVersionAnswer, RequestError(message)}));
+    std::vector<Json> expected = {kVersionAnswer};
+    if (!message.empty()) expected.push_back(Error(message));
+    EXPECT_EQ(Serve(kVersion + input, services), expected);
   }
-  RecordingServices services;
-  EXPECT_TRUE(Serve("", services).empty()) << "a closed input ends the host without an answer";
 }
 
 TEST(HostSessionTest, AnAnswerOverTheBrowsersLimitBecomesAnError) {
-  // A reader list whose answer is exactly the limit, then one byte longer.
   const std::size_t frame = std::string(R"({"readers":[""]})").size();
   RecordingServices services;
-  services.readers = Json{{"readers", {std::string(Host::kMaxAnswerBytes - frame, 'r')}}};
-  EXPECT_EQ(Serve(Frame(R"({"request":"listReaders"})"), services), std::vector<Json>{services.readers});
-
-  services.readers = Json{{"readers", {std::string(Host::kMaxAnswerBytes + 1 - frame, 'r')}}};
-  const Json tooLong{{"error",
-                      {{"hresult", "0x80004005"},
-                       {"message", "The answer is longer than the 1048576 bytes a browser accepts."}}}};
-  EXPECT_EQ(Serve(Frame(R"({"request":"listReaders"})") + kVersion, services),
-            (std::vector<Json>{tooLong, kVersionAnswer}));
+  for (std::size_t size : {Host::kMaxAnswerBytes, Host::kMaxAnswerBytes + 1}) {
+    services.readers = Json{{"readers", {std::string(size - frame, 'r')}}};
+    const Json answer = size == Host::kMaxAnswerBytes
+                            ? services.readers
+                            : Error("The answer is longer than the 1048576 bytes a browser accepts.", "0x80004005");
+    EXPECT_EQ(Serve(Frame(R"({"request":"listReaders"})") + kVersion, services), (std::vector<Json>{answer, kVersionAnswer}));
+  }
 }
 
-
-// The real program: binary frames on stdout and nothing else, and a clean exit at the end
-// of stdin.
-std::string ReadAll(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
+// The real program: binary frames on stdout and nothing else, and a clean exit at the end of stdin.
 TEST(HostProcessTest, AnswersEveryFrameOnStdoutAndEndsWhenStdinCloses) {
   const std::string dir = ::testing::TempDir();
   // A length whose bytes include 0x0A and 0x0D: a text-mode stream would change them.
@@ -180,10 +162,14 @@ TEST(HostProcessTest, AnswersEveryFrameOnStdoutAndEndsWhenStdinCloses) {
   const std::string command =
       std::string(KAVRIN_HC_HOST) + " <" + dir + "host-in >" + dir + "host-out 2>" + dir + "host-err";
   ASSERT_EQ(std::system(command.c_str()), 0);
-  EXPECT_EQ(Answers(ReadAll(dir + "host-out")),
-            (std::vector<Json>{kVersionAnswer, RequestError("The request is not valid JSON."),
-                               Json{{"code", "0x80100069"}, {"message", "Card was removed."}}}));
-  EXPECT_EQ(ReadAll(dir + "host-err"), "");
+  const auto readAll = [&](const char* name) {
+    std::ostringstream text;
+    text << std::ifstream(dir + name, std::ios::binary).rdbuf();
+    return text.str();
+  };
+  EXPECT_EQ(Answers(readAll("host-out")), (std::vector<Json>{kVersionAnswer, Error("The request is not valid JSON."),
+                                                             Json{{"code", "0x80100069"}, {"message", "Card was removed."}}}));
+  EXPECT_EQ(readAll("host-err"), "");
 }
 
 }  // namespace

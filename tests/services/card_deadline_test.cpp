@@ -32,10 +32,7 @@ TEST(CardDeadlineTest, WorkPastTheLimitIsAbandonedAndTimePausedForTheUserDoesNot
   const auto start = std::chrono::steady_clock::now();
   {
     const CardDeadline::Pause notTheWorks;
-    EXPECT_FALSE(CardDeadline(200ms).Run<int>([released] {
-      released.wait();
-      return 1;
-    }));
+    EXPECT_FALSE(CardDeadline(200ms).Run<int>([released] { return released.wait(), 1; }));
   }
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_GE(waited, 200ms);

@@ -1,19 +1,15 @@
 // The services over the real card engine and transport, with the scripted PC/SC in place
-// of the platform's: what they do, what they report and what they trace. The card's bytes
-// and APDU dialogues are written out by hand, so the tests share no encoder with the code.
+// of the platform's: what they do, what they report and what they trace.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdint>
+#include <exception>
 #include <functional>
 #include <new>
 #include <stdexcept>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "card/test_pki.h"
-#include "fakes/fake_pcsc.h"
+#include "services/card_dialogue.h"
 #include "services/doc_read_service.h"
 #include "services/error_record.h"
 #include "services/handle_exception.h"
@@ -25,96 +21,38 @@
 #include "services/utilities_service.h"
 #include "support/exception.h"
 #include "support/text.h"
-#include "support/types.h"
 
 using namespace TAVQ;
+using namespace CardDialogue;
 using Fakes::Call;
 
 namespace {
 
-inline ByteArray Cat(ByteArray out, const ByteArray& tail) {
-  out.insert(out.end(), tail.begin(), tail.end());
-  return out;
-}
-
-inline ByteArray Ascii(const std::string& text) { return ByteArray(text.begin(), text.end()); }
-
-inline ByteArray Utf16(const std::u16string& text) {
-  ByteArray out;
-  for (char16_t unit : text) out = Cat(out, {std::uint8_t(unit & 0xFF), std::uint8_t(unit >> 8)});
-  return out;
-}
-
-// One TLV element: tag and length least significant byte first, then the value.
-inline ByteArray Element(std::uint16_t tag, const ByteArray& value) {
-  return Cat({std::uint8_t(tag), std::uint8_t(tag >> 8), std::uint8_t(value.size()), std::uint8_t(value.size() >> 8)},
-             value);
-}
-
-// A whole block: its header (tag, body length) and the elements back to back.
-inline ByteArray Block(std::uint16_t tag, const std::vector<ByteArray>& elements) {
-  ByteArray body;
-  for (const ByteArray& element : elements) body = Cat(body, element);
-  return Element(tag, body);
-}
-
-// Header block 0x0D00: document ID "01" or "07", and every block declared present.
-inline ByteArray HeaderBlock(const std::string& documentId) {
-  const ByteArray present = {0x00, 0x0D, 0x01, 0x0D, 0x02, 0x0D, 0x03, 0x0D, 0x04, 0x0D, 0x05, 0x0D, 0x06, 0x0D, 0x09, 0x0D};
-  return Block(0x0D00, {Element(0x0601, Ascii(documentId)), Element(0x0602, Ascii("01")), Element(0x0603, present)});
-}
-
-// Block 0x0D01, issued 15.03.2021: longer than one READ BINARY chunk.
-inline ByteArray DocumentBlock() {
-  return Block(0x0D01, {Element(0x0611, Utf16(u"Fond zdravstvenog osiguranja \u010Ca\u010Dak")),
-                        Element(0x0612, Ascii("12345")),
-                        Element(0x0613, Ascii("00012345678")), Element(0x0615, Ascii("15032021")),
-                        Element(0x0616, Ascii("14032031")), Element(0x0617, Ascii("0123456789ABCDEF")),
-                        Element(0x0618, Ascii("SR"))});
-}
-
-// SELECT of card application 1 or 7, answered with the status word (hex).
-inline void ExpectSelectApplication(Fakes::FakePCSC& pcsc, std::uint16_t cardId, const std::string& statusWord = "9000") {
-  pcsc.ExpectApdu(cardId == 7 ? "00A404000FF381000002534552534F564F5A4B0100" : "00A404000DF38100000253455256535A4B0100",
-                  statusWord);
-}
-
-// The whole read of one block: SELECT application, SELECT EF, the 4-byte header, the
-// block in READ BINARY chunks of at most 128 bytes.
-inline void ExpectBlockRead(Fakes::FakePCSC& pcsc, std::uint16_t cardId, std::uint16_t blockId, const ByteArray& block) {
-  const ByteArray ok = {0x90, 0x00};
-  const auto size = static_cast<std::uint16_t>(block.size());
-  ExpectSelectApplication(pcsc, cardId);
-  pcsc.ExpectApdu({0x00, 0xA4, 0x00, 0x00, 0x02, std::uint8_t(blockId >> 8), std::uint8_t(blockId), 0x00},
-                  {0x00, 0x00, std::uint8_t(size >> 8), std::uint8_t(size), 0x90, 0x00});
-  pcsc.ExpectApdu({0x00, 0xB0, 0x00, 0x00, 0x04}, Cat(ByteArray(block.begin(), block.begin() + 4), ok));
-  for (std::size_t offset = 0; offset < block.size(); offset += 128) {
-    const std::size_t chunk = std::min<std::size_t>(128, block.size() - offset);
-    pcsc.ExpectApdu({0x00, 0xB0, std::uint8_t(offset >> 8), std::uint8_t(offset), std::uint8_t(chunk)},
-                    Cat(ByteArray(block.begin() + offset, block.begin() + offset + chunk), ok));
-  }
+// Block 0x0D01, issued 15.03.2021.
+ByteArray DocumentBlock() {
+  return Block(0x0D01, {Element(0x0611, {'I', 0}), Element(0x0612, Ascii("12345")), Element(0x0613, Ascii("00012345678")),
+                        Element(0x0615, Ascii("15032021")), Element(0x0616, Ascii("14032031")),
+                        Element(0x0617, Ascii("0123456789ABCDEF")), Element(0x0618, Ascii("SR"))});
 }
 
 std::vector<WString> traceLines;
 void CollectTrace(const WString& line) { traceLines.push_back(line); }
 
-class RecordingNotifier : public UserNotifier {
- public:
+struct RecordingNotifier : UserNotifier {
   void Notify(const WString& description) noexcept override { shown.push_back(description); }
   std::vector<WString> shown;
 };
 
-// A recording notifier, trace and a clean per-thread error record for each test.
+// A recording notifier, trace and a clean error record (the platform's, per thread here) for each test.
 class ReportingTest : public ::testing::Test {
  protected:
-  ReportingTest() : previousStore_(InstallErrorRecordStore(&store_)) {
+  ReportingTest() {
     ThreadErrorRecordStore::Clear();
     traceLines.clear();
     InstallTraceSink(&CollectTrace);
   }
   ~ReportingTest() override {
     InstallTraceSink(nullptr);
-    InstallErrorRecordStore(previousStore_);
     ThreadErrorRecordStore::Clear();
   }
 
@@ -132,47 +70,32 @@ class ReportingTest : public ::testing::Test {
   Fakes::FakePCSC pcsc_;
   RecordingNotifier notifier_;
   ScopedUserNotifier scopedNotifier_{notifier_};
-
- private:
-  ThreadErrorRecordStore store_;
-  ErrorRecordStore* previousStore_;
 };
-using ErrorReportingTest = ReportingTest;
 
-template <class E>
-std::function<void()> Throws(E exception) {
-  return [exception] { throw exception; };
-}
-
-TEST_F(ErrorReportingTest, EachKindOfExceptionGivesItsStatusAndOneReport) {
+TEST_F(ReportingTest, EachKindOfExceptionGivesItsStatusAndOneReport) {
   const PCSC::PCSCWin32Exception removed("SCardTransmit", static_cast<std::int32_t>(0x80100069u));
   const Win32Exception wide("Call", 70000);
   const ArgumentOutOfRangeException argument(u"day");
   const CardException card(u"Read document has ID 7, but ID 1 was requested.");
-  const struct {
-    const char* what;
-    std::function<void()> raise;
-    HRESULT status;
-    WString message;
-  } cases[] = {
-      {"applet, four digits in capitals", Throws(JavaCard::AppletException(0x0A0B)), ToHResult(0x80040A0Bu),
+  const struct { std::exception_ptr raised; HRESULT status; WString message; } cases[] = {
+      {std::make_exception_ptr(JavaCard::AppletException(0x0A0B)), ToHResult(0x80040A0Bu),
        u"Card applet returned an error 0A0Bh"},
-      {"PC/SC code as it is", Throws(removed), ToHResult(0x80100069u), removed.message},
-      {"Win32 code", Throws(Win32Exception("CreateFile", 5)), ToHResult(0x80070005u), u"Access is denied."},
-      {"Win32 code past 16 bits", Throws(wide), ToHResult(0x80071170u), wide.message},
-      {"Win32 code zero", Throws(Win32Exception("Call", 0)), DISP_E_EXCEPTION, u"The operation completed successfully."},
-      {"other of the tree", Throws(argument), DISP_E_EXCEPTION, argument.message},
-      {"card", Throws(card), E_FAIL, card.message},
-      {"allocation", Throws(std::bad_alloc()), E_OUTOFMEMORY,
+      {std::make_exception_ptr(removed), ToHResult(0x80100069u), removed.message},
+      {std::make_exception_ptr(Win32Exception("CreateFile", 5)), ToHResult(0x80070005u), u"Access is denied."},
+      {std::make_exception_ptr(wide), ToHResult(0x80071170u), wide.message},
+      {std::make_exception_ptr(Win32Exception("Call", 0)), DISP_E_EXCEPTION, u"The operation completed successfully."},
+      {std::make_exception_ptr(argument), DISP_E_EXCEPTION, argument.message},
+      {std::make_exception_ptr(card), E_FAIL, card.message},
+      {std::make_exception_ptr(std::bad_alloc()), E_OUTOFMEMORY,
        u"Not enough memory resources are available to complete this operation."},
-      {"standard", Throws(std::out_of_range("map::at")), E_UNEXPECTED, u"map::at"},
-      {"foreign", [] { throw 42; }, E_UNEXPECTED, u"Catastrophic failure"},
+      {std::make_exception_ptr(std::out_of_range("map::at")), E_UNEXPECTED, u"map::at"},
+      {std::make_exception_ptr(42), E_UNEXPECTED, u"Catastrophic failure"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(ToUtf8(c.message));
     HRESULT status = S_OK;
     try {
-      c.raise();
+      std::rethrow_exception(c.raised);
     } catch (...) {
       status = HandleException(SmartCardServiceIdentity());
     }
@@ -183,7 +106,12 @@ TEST_F(ErrorReportingTest, EachKindOfExceptionGivesItsStatusAndOneReport) {
   EXPECT_EQ(notifier_.shown.size(), 1u);
 }
 
-TEST_F(ErrorReportingTest, ReportErrorShowsPublishesAndNeverReturnsSuccess) {
+struct FailingStore : ErrorRecordStore {
+  bool Publish(const ServiceIdentity&, const WString&) noexcept override { return false; }
+};
+
+// A record that cannot be made keeps the previous one; records are per thread.
+TEST_F(ReportingTest, ReportErrorShowsPublishesAndNeverReturnsSuccess) {
   const ServiceIdentity& docRead = DocReadServiceIdentity();
   ExpectOnlyReport(ReportError(docRead, u"Reader name is missing", E_INVALIDARG), E_INVALIDARG, u"Reader name is missing");
   EXPECT_EQ(Record()->interfaceId, docRead.interfaceId);
@@ -198,29 +126,30 @@ TEST_F(ErrorReportingTest, ReportErrorShowsPublishesAndNeverReturnsSuccess) {
   EXPECT_EQ(Record()->description, u"Kartica \u010D");
   // A null narrow text is shown, but publishes nothing.
   EXPECT_EQ(ReportError(docRead, static_cast<const char*>(nullptr), E_FAIL), E_POINTER);
-  EXPECT_EQ(Record()->description, u"Kartica \u010D");
-  EXPECT_EQ(notifier_.shown.size(), 6u);
-}
-
-struct FailingStore : ErrorRecordStore {
-  bool Publish(const ServiceIdentity&, const WString&) noexcept override { return false; }
-};
-
-TEST_F(ErrorReportingTest, RecordThatCannotBeMadeKeepsThePreviousOneAndRecordsArePerThread) {
-  ReportError(DocReadServiceIdentity(), u"first", E_FAIL);
   FailingStore failing;
   ErrorRecordStore* previous = InstallErrorRecordStore(&failing);
-  EXPECT_EQ(ReportError(DocReadServiceIdentity(), u"second", E_INVALIDARG), E_INVALIDARG);
+  EXPECT_EQ(ReportError(docRead, u"second", E_INVALIDARG), E_INVALIDARG);
   InstallErrorRecordStore(previous);
-  EXPECT_EQ(Record()->description, u"first");
-  EXPECT_EQ(notifier_.shown.size(), 2u);
+  EXPECT_EQ(Record()->description, u"Kartica \u010D");
+  EXPECT_EQ(notifier_.shown.size(), 7u);
 
   bool otherSawNone = false;
   std::thread([&] { otherSawNone = !ThreadErrorRecordStore::Current().has_value(); }).join();
   EXPECT_TRUE(otherSawNone);
 }
 
-TEST_F(ErrorReportingTest, GetErrorMessageNeverReportsAndTracesTheCodeAsASignedNumber) {
+// The interface ID a record carries is compared whole: the platform's GUID layout, to the last byte.
+TEST(GuidTest, IdentitiesDifferingOnlyInTheirLastBytesAreDifferent) {
+  EXPECT_EQ(sizeof(Guid), 16u);
+  Guid other = DocReadServiceIdentity().interfaceId;
+  for (std::uint8_t& byte : other.data4) {
+    byte ^= 1;
+    EXPECT_NE(other, DocReadServiceIdentity().interfaceId);
+    byte ^= 1;
+  }
+}
+
+TEST_F(ReportingTest, GetErrorMessageNeverReportsAndTracesTheCodeAsASignedNumber) {
   CUtilitiesService service;
   WString text;
   EXPECT_EQ(service.GetErrorMessage(static_cast<std::int32_t>(0x80070057u), &text), S_OK);
@@ -248,11 +177,7 @@ TEST_F(SmartCardServiceTest, ListsReadersInOrderAndNoServiceOrNoReadersIsAnEmpty
   EXPECT_EQ(service_.ListReaders(&readers), S_OK);
   EXPECT_EQ(readers, (StringList{u"Zeta Reader", u"Alpha Reader"}));
   EXPECT_EQ(pcsc_.Calls(Call::EstablishContext).at(0).scope, PCSC::kScopeUser);
-  const struct {
-    Call call;
-    PCSC::Result code;
-    HRESULT status;
-  } cases[] = {
+  const struct { Call call; PCSC::Result code; HRESULT status; } cases[] = {
       {Call::EstablishContext, PCSC::kNoService, S_OK},
       {Call::ListReaders, PCSC::kServiceStopped, S_OK},
       {Call::ListReaders, PCSC::kNoReadersAvailable, S_OK},
@@ -279,47 +204,43 @@ TEST_F(SmartCardServiceTest, NullResultsAndAMissingServiceAreReported) {
   EXPECT_EQ(notifier_.shown.size(), 3u);
 }
 
-TEST_F(SmartCardServiceTest, TheOnlyReaderWithAHealthCardIsTakenWithoutAskingAndNoneIsACancellation) {
-  service_.chooser = [](const StringList&) -> std::optional<std::size_t> {
-    ADD_FAILURE() << "asked";
-    return 0;
+// The only reader with a health card is taken without asking, several are offered to the
+// user; none, a card that fails in transport or a cancelled choice keep the caller's value.
+TEST_F(SmartCardServiceTest, SelectReaderTakesTheOnlyHealthCardOrAsksTheUserAmongSeveral) {
+  constexpr int kNotAsked = 9;
+  const StringList one = {u"Reader A"}, two = {u"Reader A", u"Reader B"};
+  const struct {
+    StringList readers;
+    std::vector<std::pair<std::uint16_t, const char*>> selections;  // none: the transmission fails
+    int choice;  // the user's pick, -1 a cancellation
+    HRESULT status;
+    WString reader;
+  } cases[] = {
+      {one, {{1, "6A82"}, {7, "6999"}}, kNotAsked, kSelectionCancelled, u"caller's value"},
+      {one, {}, kNotAsked, kSelectionCancelled, u"caller's value"},
+      {two, {{1, "6A82"}, {7, "6A82"}, {1, "6A82"}, {7, "9000"}}, kNotAsked, S_OK, u"Reader B"},
+      {two, {{1, "9000"}, {1, "9000"}}, 1, S_OK, u"Reader B"},
+      {two, {{1, "9000"}, {1, "9000"}}, -1, kSelectionCancelled, u"caller's value"},
   };
-  pcsc_.SetReaders({u"Reader A"});
-  ExpectSelectApplication(pcsc_, 1, "6A82");
-  ExpectSelectApplication(pcsc_, 7, "6999");
-  EXPECT_EQ(service_.SelectReader(&reader_), kSelectionCancelled);
-  pcsc_.FailNext(Call::Transmit, PCSC::kRemovedCard);  // nor is a card that fails in transport
-  EXPECT_EQ(service_.SelectReader(&reader_), kSelectionCancelled);
-  EXPECT_EQ(reader_, u"caller's value");
-
-  pcsc_.SetReaders({u"Reader A", u"Reader B"});
-  // Reader A: another kind of card; reader B: a card of application 7 only.
-  ExpectSelectApplication(pcsc_, 1, "6A82");
-  ExpectSelectApplication(pcsc_, 7, "6A82");
-  ExpectSelectApplication(pcsc_, 1, "6A82");
-  ExpectSelectApplication(pcsc_, 7, "9000");
-  EXPECT_EQ(service_.SelectReader(&reader_), S_OK);
-  EXPECT_EQ(reader_, u"Reader B");
-  EXPECT_TRUE(pcsc_.ScriptDone());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.selections.size() * 10 + c.choice);
+    pcsc_.SetReaders(c.readers);
+    for (const auto& [cardId, statusWord] : c.selections) ExpectSelectApplication(pcsc_, cardId, statusWord);
+    if (c.selections.empty()) pcsc_.FailNext(Call::Transmit, PCSC::kRemovedCard);
+    StringList offered;
+    service_.chooser = [&](const StringList& readers) -> std::optional<std::size_t> {
+      offered = readers;
+      return c.choice < 0 ? std::nullopt : std::optional<std::size_t>(c.choice);
+    };
+    reader_ = u"caller's value";
+    EXPECT_EQ(service_.SelectReader(&reader_), c.status);
+    EXPECT_EQ(reader_, c.reader);
+    EXPECT_EQ(offered, c.choice == kNotAsked ? StringList() : c.readers);
+    EXPECT_TRUE(pcsc_.ScriptDone());
+  }
   EXPECT_EQ(pcsc_.Calls(Call::EstablishContext)[0].scope, PCSC::kScopeSystem);
   EXPECT_TRUE(notifier_.shown.empty());
   EXPECT_FALSE(Record().has_value());
-}
-
-TEST_F(SmartCardServiceTest, SeveralHealthCardsAreChosenByTheUser) {
-  pcsc_.SetReaders({u"Reader A", u"Reader B"});
-  for (std::optional<std::size_t> choice : {std::optional<std::size_t>(1), std::optional<std::size_t>()}) {
-    ExpectSelectApplication(pcsc_, 1);
-    ExpectSelectApplication(pcsc_, 1);
-    StringList offered;
-    service_.chooser = [&](const StringList& readers) {
-      offered = readers;
-      return choice;
-    };
-    EXPECT_EQ(service_.SelectReader(&reader_), choice ? S_OK : kSelectionCancelled);
-    EXPECT_EQ(offered, (StringList{u"Reader A", u"Reader B"}));
-    EXPECT_EQ(reader_, u"Reader B");  // a cancelled choice leaves the last one
-  }
 }
 
 const WString kReader = u"Reader A";
@@ -328,7 +249,7 @@ class DocReadServiceTest : public ReportingTest {
  protected:
   // A card opened through InitCard: it keeps its context but no connection.
   void Open(std::uint16_t cardId = 1) {
-    ExpectBlockRead(pcsc_, cardId, 0x0D00, HeaderBlock(cardId == 7 ? "07" : "01"));
+    ExpectBlockRead(pcsc_, cardId, 0x0D00, HeaderBlock(cardId));
     ASSERT_EQ(service_.InitCard(kReader, cardId), S_OK);
     ASSERT_TRUE(pcsc_.ScriptDone());
     EXPECT_EQ(service_.CardId(), cardId);
@@ -343,20 +264,31 @@ class DocReadServiceTest : public ReportingTest {
   std::unique_ptr<ZK::FixedPersoBlockObject> fixed_;
   std::unique_ptr<ZK::VariableAdminBlockObject> admin_;
   std::unique_ptr<ZK::VariablePersoBlockObject> perso_;
+  // Every operation on a card; a read names its block and the tag an empty block misses,
+  // a verification its block and the block's SOD.
+  struct Operation {
+    WString name;
+    std::function<HRESULT()> call;
+    std::uint16_t blockId;
+    const char16_t* missing;
+    std::uint16_t sodId, sodTag;
+  };
+  const std::vector<Operation> operations_ = {
+      {u"CheckCardOrigin", [this] { return service_.CheckCardOrigin(); }, 0, nullptr, 0, 0},
+      {u"ReadZKDocumentData", [this] { return service_.ReadZKDocumentData(&document_); }, 0x0D01, u"0x0611", 0, 0},
+      {u"ReadZKFixedPersoData", [this] { return service_.ReadZKFixedPersoData(&fixed_); }, 0x0D02, u"0x0621", 0, 0},
+      {u"ReadZKVariableAdminData", [this] { return service_.ReadZKVariableAdminData(&admin_); }, 0x0D04, u"0x0640", 0, 0},
+      {u"ReadZKVariablePersoData", [this] { return service_.ReadZKVariablePersoData(&perso_); }, 0x0D03, u"0x0630", 0, 0},
+      {u"VerifyZKDocumentData", [this] { return service_.VerifyZKDocumentData(&certificate_); }, 0x0D01, nullptr, 0, 0},
+      {u"VerifyZKFixedPersoData", [this] { return service_.VerifyZKFixedPersoData(&certificate_); }, 0x0D02, nullptr, 0, 0},
+      {u"VerifyZKVariableAdminData", [this] { return service_.VerifyZKVariableAdminData(&certificate_); }, 0x0D04,
+       nullptr, 0x0D09, 0x0770},
+      {u"VerifyZKVariablePersoData", [this] { return service_.VerifyZKVariablePersoData(&certificate_); }, 0x0D03,
+       nullptr, 0x0D06, 0x0760},
+  };
 };
 
 TEST_F(DocReadServiceTest, WithoutACardEveryOperationFailsBeforeAnyPcscCallAndTracesItsName) {
-  const std::vector<std::pair<WString, std::function<HRESULT()>>> operations = {
-      {u"CheckCardOrigin", [&] { return service_.CheckCardOrigin(); }},
-      {u"ReadZKDocumentData", [&] { return service_.ReadZKDocumentData(&document_); }},
-      {u"ReadZKFixedPersoData", [&] { return service_.ReadZKFixedPersoData(&fixed_); }},
-      {u"ReadZKVariableAdminData", [&] { return service_.ReadZKVariableAdminData(&admin_); }},
-      {u"ReadZKVariablePersoData", [&] { return service_.ReadZKVariablePersoData(&perso_); }},
-      {u"VerifyZKDocumentData", [&] { return service_.VerifyZKDocumentData(&certificate_); }},
-      {u"VerifyZKFixedPersoData", [&] { return service_.VerifyZKFixedPersoData(&certificate_); }},
-      {u"VerifyZKVariableAdminData", [&] { return service_.VerifyZKVariableAdminData(&certificate_); }},
-      {u"VerifyZKVariablePersoData", [&] { return service_.VerifyZKVariablePersoData(&certificate_); }},
-  };
   for (bool released : {false, true}) {
     if (released) {
       Open();
@@ -366,12 +298,12 @@ TEST_F(DocReadServiceTest, WithoutACardEveryOperationFailsBeforeAnyPcscCallAndTr
       EXPECT_EQ(pcsc_.OpenContexts(), 0u);
       pcsc_.ClearLog();
     }
-    for (const auto& [name, operation] : operations) {
-      SCOPED_TRACE(ToUtf8(name));
+    for (const Operation& op : operations_) {
+      SCOPED_TRACE(ToUtf8(op.name));
       traceLines.clear();
-      ExpectOnlyReport(operation(), kInitCardRequired, u"InitCard call is required");
-      EXPECT_EQ(traceLines, (std::vector<WString>{u"Enter CDocReadService::" + name,
-                                                  u"Exit CDocReadService::" + name + u" result=-2147019873"}));
+      ExpectOnlyReport(op.call(), kInitCardRequired, u"InitCard call is required");
+      EXPECT_EQ(traceLines, (std::vector<WString>{u"Enter CDocReadService::" + op.name,
+                                                  u"Exit CDocReadService::" + op.name + u" result=-2147019873"}));
     }
     EXPECT_TRUE(pcsc_.log().empty());
   }
@@ -395,9 +327,20 @@ TEST_F(DocReadServiceTest, RefusedOrFailedInitCardKeepsTheHeldCardAndASuccessful
   Open(7);  // one context left: the first card's is released
 }
 
-TEST_F(DocReadServiceTest, AnyCardTriesApplicationOneThenSeven) {
+// The second attempt's failure is the one reported, once, though InitCardVB nests InitCard.
+TEST_F(DocReadServiceTest, AnyCardTriesApplicationOneThenSevenAndReportsOnlyTheSecondFailure) {
   ExpectSelectApplication(pcsc_, 1, "6A82");
-  ExpectBlockRead(pcsc_, 7, 0x0D00, HeaderBlock("07"));
+  ExpectSelectApplication(pcsc_, 7, "6D00");
+  ExpectOnlyReport(service_.InitCardVB(kReader, -1), ToHResult(0x80046D00u), u"Card applet returned an error 6D00h");
+  EXPECT_EQ(traceLines, (std::vector<WString>{u"Enter CDocReadService::InitCardVB ReaderName=Reader A, AppID=-1",
+                                              u"Enter CDocReadService::InitCard ReaderName=Reader A, AppID=65535",
+                                              u"Exit CDocReadService::InitCard result=-2147193600",
+                                              u"Exit CDocReadService::InitCardVB result=-2147193600"}));
+  EXPECT_FALSE(service_.HasCard());
+  EXPECT_EQ(pcsc_.OpenContexts(), 0u);
+
+  ExpectSelectApplication(pcsc_, 1, "6A82");
+  ExpectBlockRead(pcsc_, 7, 0x0D00, HeaderBlock(7));
   EXPECT_EQ(service_.InitCardVB(kReader, -1), S_OK);  // Basic's -1 is the any card's 0xFFFF
   EXPECT_TRUE(pcsc_.ScriptDone());
   EXPECT_EQ(service_.CardId(), 7);
@@ -406,56 +349,35 @@ TEST_F(DocReadServiceTest, AnyCardTriesApplicationOneThenSeven) {
   EXPECT_EQ(pcsc_.OpenContexts(), 1u) << "the first attempt's card object is gone";
 }
 
-TEST_F(DocReadServiceTest, EachReadTakesItsOwnBlockAndGivesNoObjectForABadOne) {
-  // An empty block of the right ID fails on its own first mandatory element.
-  const struct {
-    std::function<HRESULT()> read;
-    std::uint16_t blockId;
-    const char16_t* missing;
-  } reads[] = {
-      {[&] { return service_.ReadZKDocumentData(&document_); }, 0x0D01, u"0x0611"},
-      {[&] { return service_.ReadZKFixedPersoData(&fixed_); }, 0x0D02, u"0x0621"},
-      {[&] { return service_.ReadZKVariableAdminData(&admin_); }, 0x0D04, u"0x0640"},
-      {[&] { return service_.ReadZKVariablePersoData(&perso_); }, 0x0D03, u"0x0630"},
-  };
+// An empty block of the right ID fails on its own first mandatory element; a verification
+// checks the block against its own SOD.
+TEST_F(DocReadServiceTest, EachReadAndVerificationTakesItsOwnBlocks) {
+  const TestPki pki;
   Open();
-  for (const auto& r : reads) {
-    SCOPED_TRACE(r.blockId);
-    ExpectBlockRead(pcsc_, 1, r.blockId, Block(r.blockId, {}));
-    ExpectOnlyReport(r.read(), E_FAIL, WString(u"Mandatory element with tag ") + r.missing + u" not found in block");
+  for (const Operation& op : operations_) {
+    SCOPED_TRACE(ToUtf8(op.name));
+    if (op.missing) {
+      ExpectBlockRead(pcsc_, 1, op.blockId, Block(op.blockId, {}));
+      ExpectOnlyReport(op.call(), E_FAIL, WString(u"Mandatory element with tag ") + op.missing + u" not found in block");
+    } else if (op.sodId) {
+      Open();  // a card of its own: the read above left its empty block in the card's cache
+      const ByteArray block = Block(op.blockId, {Element(0x06FF, Ascii("block"))});
+      ExpectBlockRead(pcsc_, 1, op.sodId, Block(op.sodId, {Element(op.sodTag, pki.SignAttached(Sha256Of(block)))}));
+      ExpectBlockRead(pcsc_, 1, op.blockId, block);
+      certificate_.clear();
+      EXPECT_EQ(op.call(), S_OK);
+      EXPECT_EQ(certificate_, ToBase64(pki.CertificateDer()));
+    }
     EXPECT_TRUE(pcsc_.ScriptDone());
   }
   EXPECT_FALSE(document_ || fixed_ || admin_ || perso_);
 }
 
-TEST_F(DocReadServiceTest, VerificationChecksTheBlockAgainstItsOwnSod) {
-  const struct {
-    HRESULT (CDocReadService::*verify)(WString*);
-    std::uint16_t sodId, sodTag, blockId;
-  } cases[] = {
-      {&CDocReadService::VerifyZKVariableAdminData, 0x0D09, 0x0770, 0x0D04},
-      {&CDocReadService::VerifyZKVariablePersoData, 0x0D06, 0x0760, 0x0D03},
-  };
-  const TestPki pki;
-  Open();
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.blockId);
-    const ByteArray block = Block(c.blockId, {Element(0x06FF, Ascii("block"))});
-    ExpectBlockRead(pcsc_, 1, c.sodId, Block(c.sodId, {Element(c.sodTag, pki.SignAttached(Sha256Of(block)))}));
-    ExpectBlockRead(pcsc_, 1, c.blockId, block);
-    WString certificate;
-    EXPECT_EQ((service_.*c.verify)(&certificate), S_OK);
-    EXPECT_EQ(certificate, ToBase64(pki.CertificateDer()));
-    EXPECT_TRUE(pcsc_.ScriptDone());
-  }
-}
-
 // A result slot whose object cannot be made, or refuses the block.
 struct FailingSlot : BlockObjectSlot<ZK::DocumentDataBlock> {
-  HRESULT createStatus = S_OK;
-  HRESULT loadStatus = S_OK;
-  bool committed = false;
-  bool discarded = false;
+  FailingSlot(HRESULT create, HRESULT load) : createStatus(create), loadStatus(load) {}
+  HRESULT createStatus, loadStatus;
+  bool committed = false, discarded = false;
   HRESULT Create() noexcept override { return createStatus; }
   HRESULT Load(const ZK::DocumentDataBlock&) noexcept override { return loadStatus; }
   void Commit() noexcept override { committed = true; }
@@ -470,31 +392,13 @@ TEST_F(DocReadServiceTest, ResultsThatCannotBeTakenAreReportedAndARefusedBlockIs
   EXPECT_TRUE(pcsc_.log().empty());
 
   ExpectBlockRead(pcsc_, 1, 0x0D01, DocumentBlock());
-  FailingSlot cannotBeMade;
-  cannotBeMade.createStatus = ToHResult(0x80040154u);
-  ExpectOnlyReport(service_.ReadZKDocumentData(cannotBeMade), ToHResult(0x80040154u),
-                   u"Object creation was unsuccessful");
-  FailingSlot refuses;
-  refuses.loadStatus = E_INVALIDARG;
+  FailingSlot cannotBeMade(ToHResult(0x80040154u), S_OK);
+  ExpectOnlyReport(service_.ReadZKDocumentData(cannotBeMade), ToHResult(0x80040154u), u"Object creation was unsuccessful");
+  FailingSlot refuses(S_OK, E_INVALIDARG);
   EXPECT_EQ(service_.ReadZKDocumentData(refuses), E_INVALIDARG);
   EXPECT_TRUE(refuses.discarded);
   EXPECT_FALSE(cannotBeMade.committed || refuses.committed);
   EXPECT_TRUE(notifier_.shown.empty()) << "a refused block is not reported";
-}
-
-// The second attempt's failure is the one reported, once, though InitCardVB nests InitCard.
-TEST_F(DocReadServiceTest, AnyCardOnACardOfNeitherReportsOnceAndHoldsNoCard) {
-  ExpectSelectApplication(pcsc_, 1, "6A82");
-  ExpectSelectApplication(pcsc_, 7, "6D00");
-  ExpectOnlyReport(service_.InitCardVB(kReader, -1), ToHResult(0x80046D00u), u"Card applet returned an error 6D00h");
-  EXPECT_EQ(traceLines, (std::vector<WString>{
-                            u"Enter CDocReadService::InitCardVB ReaderName=Reader A, AppID=-1",
-                            u"Enter CDocReadService::InitCard ReaderName=Reader A, AppID=65535",
-                            u"Exit CDocReadService::InitCard result=-2147193600",
-                            u"Exit CDocReadService::InitCardVB result=-2147193600",
-                        }));
-  EXPECT_FALSE(service_.HasCard());
-  EXPECT_EQ(pcsc_.OpenContexts(), 0u);
 }
 
 }  // namespace
