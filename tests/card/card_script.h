@@ -10,6 +10,7 @@
 
 #include "card/zk_card.h"
 #include "fakes/fake_pcsc.h"
+#include "model/block_bytes.h"
 #include "support/text.h"
 #include "test_pki.h"
 #include "transport/card_channel.h"
@@ -26,13 +27,7 @@ const std::string kSelectApplication = "00A404000D" + std::string(kAid1) + "00";
 const std::vector<std::uint16_t> kAllBlocks = {0x0D00, 0x0D01, 0x0D02, 0x0D03, 0x0D04,
                                               0x0D05, 0x0D06, 0x0D07, 0x0D09};
 
-// An element, and a block too: tag and length (least significant byte first), then the value.
-inline ByteArray Element(std::uint16_t tag, const ByteArray& value) {
-  ByteArray out = {static_cast<std::uint8_t>(tag), static_cast<std::uint8_t>(tag >> 8),
-                   static_cast<std::uint8_t>(value.size()), static_cast<std::uint8_t>(value.size() >> 8)};
-  out.insert(out.end(), value.begin(), value.end());
-  return out;
-}
+using ZKTest::Element;
 
 inline ByteArray Concat(std::initializer_list<ByteArray> parts) {
   ByteArray out;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fakes/fake_pcsc.h"
+#include "model/block_bytes.h"
 #include "support/types.h"
 
 namespace CardDialogue {
@@ -19,19 +20,9 @@ inline ByteArray Cat(ByteArray out, const ByteArray& tail) {
   return out;
 }
 
-inline ByteArray Ascii(const std::string& text) { return ByteArray(text.begin(), text.end()); }
-
-// One TLV element, and a block too: tag and length least significant byte first, then the value.
-inline ByteArray Element(std::uint16_t tag, const ByteArray& value) {
-  return Cat({std::uint8_t(tag), std::uint8_t(tag >> 8), std::uint8_t(value.size()), std::uint8_t(value.size() >> 8)},
-             value);
-}
-
-inline ByteArray Block(std::uint16_t tag, const std::vector<ByteArray>& elements) {
-  ByteArray body;
-  for (const ByteArray& element : elements) body = Cat(body, element);
-  return Element(tag, body);
-}
+using ZKTest::Ascii;
+using ZKTest::Block;
+using ZKTest::Element;
 
 // Header block 0x0D00: document ID "01" or "07", and every block declared present.
 inline ByteArray HeaderBlock(std::uint16_t cardId) {
